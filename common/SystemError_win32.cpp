@@ -1,0 +1,31 @@
+#include "common/SystemError_win32.h"
+
+std::string SystemErrorText(DWORD code)
+{
+    char* text = nullptr;
+    const DWORD n = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string out;
+    if (n && text) {
+        out.assign(text, n);
+        ::LocalFree(text);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' '))
+        out.pop_back();
+    if (out.empty())
+        out = Format("Error %lu", static_cast<unsigned long>(code));
+    return out;
+}
+
+EOSError::EOSError(DWORD code)
+    : Exception(Format("System Error.  Code: %lu.\n%s", static_cast<unsigned long>(code),
+                       SystemErrorText(code).c_str())),
+      code_(code)
+{
+}
+
+void RaiseLastOSError()
+{
+    throw EOSError(::GetLastError());
+}
