@@ -1,0 +1,46 @@
+#include "system/Shutdown_win32.h"
+
+#include <windows.h>
+
+#include "common/UniqueHandle_win32.h"
+#include "system/Processes_win32.h"
+
+namespace {
+constexpr DWORD kCloseAccess = SYNCHRONIZE | PROCESS_TERMINATE;
+constexpr uint32_t kInstanceTimeoutMs = 10;
+// TerminateProcess only starts the end of a process; its image stays open until it is gone.
+constexpr DWORD kTerminationWaitMs = 5000;
+
+BOOL CALLBACK PostCloseToProcessWindow(HWND window, LPARAM processId)
+{
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == static_cast<DWORD>(processId))
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
+CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs)
+{
+    if (id == ::GetCurrentProcessId())
+        return cpFailed;
+    UniqueHandle process(::OpenProcess(kCloseAccess, FALSE, id));
+    if (!process)
+        return cpFailed;
+    ::EnumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(id));
+    if (::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0)
+        return cpClosed;
+    if (!::TerminateProcess(process.get(), 0))
+        return cpFailed;
+    ::WaitForSingleObject(process.get(), kTerminationWaitMs);
+    return cpKilled;
+}
+
+void CloseRunningInstances(const std::string& path)
+{
+    ProcessList list;
+    GetProcessList(list, true);
+    for (const uint32_t id : MatchingProcessIds(list, path))
+        CloseProcess(id, kInstanceTimeoutMs);
+}

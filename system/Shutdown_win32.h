@@ -1,0 +1,22 @@
+#pragma once
+// Closing running processes: politely by WM_CLOSE to their windows, then by force.
+#include <cstdint>
+#include <string>
+
+// How `CloseProcess` ended.
+enum CloseProcessResult : uint8_t {
+    cpFailed = 0,  // own process, process not opened, or still alive and not terminated
+    cpClosed = 1,  // ended by itself within the time-out
+    cpKilled = 2,  // terminated by force
+};
+
+// Posts WM_CLOSE to every top-level window of process `id`, waits up to `timeoutMs`
+// milliseconds for it to end and terminates it (exit code 0) if it has not. After a forced
+// termination it waits a bounded while for the process to be gone, so that its executable is
+// free to be replaced when this returns. The calling process is never touched. Never raises.
+CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs);
+
+// Closes, with a 10 ms time-out each, every process whose main module's full path equals
+// `path` after ASCII upper-casing (other bytes must match exactly). Processes whose path
+// cannot be read, and the calling process, are left running. Never raises.
+void CloseRunningInstances(const std::string& path);
