@@ -58,7 +58,8 @@ public:
     // "Can't select an object into DC") when the pixel memory can't be had.
     void Resize(int32_t width, int32_t height);
     void FillAll(TColor32 color);
-    // Pixels x1 <= x < x2, y1 <= y < y2 := color; the caller keeps the rectangle inside.
+    // Pixels x1 <= x < x2, y1 <= y < y2 := color, no blending. Callers keep the rectangle
+    // inside the bitmap; whatever lies outside is cut off, never written.
     void FillRectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 color);
     void SetAllAlpha(uint8_t alpha);
     // Draws the whole bitmap with its top-left at (x, y) of `dest`, clipped to `dest`, by this
@@ -66,7 +67,7 @@ public:
     void DrawOnto(TBitmap32& dest, int32_t x, int32_t y) const;
     // The same for `source` (in this bitmap's coordinates, clipped to it) only.
     void DrawRegionOnto(TBitmap32& dest, int32_t x, int32_t y, const TRect& source) const;
-    // Takes the size and pixels of `source` (not its modes or font).
+    // Takes the size and pixels of `source` (not its modes or font). Raises as Resize.
     void Assign(const TBitmap32& source);
     void PremultiplyAlpha();
 
@@ -104,8 +105,13 @@ private:
     uint8_t masterAlpha_ = 255;
 };
 
-// Blend arithmetic, exposed for the layer painter and for tests.
-// dmBlend/cmBlend of F over B with effective alpha a (0..255): colours F*a + B*(255-a), /255.
+// Blend arithmetic, exposed for the layer painter and for tests. Every fraction is rounded to
+// the nearest integer (halves up). The effective alpha is a = Fa * masterAlpha / 255; with
+// a = 0 both return b unchanged.
+// dmBlend/cmBlend of F over B: colours (F*a + B*(255-a)) / 255; alpha a + Ba*(255-a)/255, so an
+// opaque destination stays opaque.
 TColor32 BlendPixel(TColor32 f, TColor32 b, uint8_t masterAlpha);
-// dmBlend/cmMerge: Porter-Duff source-over on straight colours.
+// dmBlend/cmMerge: Porter-Duff source-over on straight colours. Ba = 0 gives F's colour with
+// alpha a; otherwise with weights wf = a*255 and wb = Ba*(255-a): colours (F*wf + B*wb) /
+// (wf + wb), alpha (wf + wb) / 255.
 TColor32 MergePixel(TColor32 f, TColor32 b, uint8_t masterAlpha);
