@@ -1,0 +1,114 @@
+#include "forms/Form_win32.h"
+
+#include <windowsx.h>
+
+#include "forms/Application_win32.h"
+
+namespace {
+constexpr UINT CM_RELEASE = WM_APP + 0x100;
+
+int ButtonOf(UINT message)
+{
+    switch (message) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 1;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return 2;
+    default:
+        return 0;
+    }
+}
+}  // namespace
+
+TForm::TForm(TForm* owner) : owner_(owner)
+{
+    Application.Adopt(this);
+}
+
+TForm::~TForm()
+{
+    DestroyHandle();
+    Application.FormDestroyed(this);
+}
+
+void TForm::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.ClassName = L"MwForm";
+    params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    params.WndParent = owner_ ? owner_->Handle() : Application.Handle();
+    if (StayOnTop)
+        params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TForm::Create()
+{
+    Handle();
+    try {
+        FormCreate();
+    } catch (const std::exception& e) {
+        Application.HandleException(e);
+    }
+    if (InitiallyVisible && !releasing_ && HandleAllocated())
+        Show();
+}
+
+void TForm::Close()
+{
+    if (releasing_)
+        return;
+    TCloseAction action = caHide;
+    FormClose(action);
+    if (action == caNone)
+        return;
+    if (this == Application.MainForm())
+        Application.Terminate();
+    if (action == caFree)
+        Release();
+    else if (action == caHide)
+        Hide();
+    else if (action == caMinimize && HandleAllocated())
+        ::ShowWindow(Handle(), SW_MINIMIZE);
+}
+
+void TForm::Release()
+{
+    if (releasing_)
+        return;
+    releasing_ = true;
+    if (HandleAllocated()) {
+        Hide();
+        ::PostMessageW(Handle(), CM_RELEASE, 0, 0);
+    } else {
+        delete this;
+    }
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (message) {
+    case CM_RELEASE:
+        delete this;
+        return 0;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        MouseDown(ButtonOf(message), x, y);
+        return 0;
+    case WM_MOUSEMOVE:
+        MouseMove(x, y);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        MouseUp(ButtonOf(message), x, y);
+        return 0;
+    }
+    return TWinControl::WndProc(message, wParam, lParam);
+}

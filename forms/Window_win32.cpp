@@ -1,0 +1,247 @@
+#include "forms/Window_win32.h"
+
+#include <exception>
+#include <set>
+#include <stdexcept>
+
+#include "common/SystemError_win32.h"
+#include "common/UniqueHandle_win32.h"
+#include "forms/Application_win32.h"
+
+namespace {
+void RegisterOnce(const std::wstring& name, HBRUSH background, WNDPROC proc)
+{
+    static std::set<std::wstring> registered;
+    if (registered.count(name))
+        return;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    // No CS_DBLCLKS: two quick clicks stay two presses and two releases.
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = background;
+    wc.lpszClassName = name.c_str();
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        RaiseLastOSError();
+    registered.insert(name);
+}
+}  // namespace
+
+TWinControl::~TWinControl()
+{
+    DestroyHandle();
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params.ClassName = L"MwWindow";
+    params.Caption = caption_;
+    params.X = left_;
+    params.Y = top_;
+    params.Width = width_;
+    params.Height = height_;
+    if (parent_) {
+        params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        params.WndParent = parent_->Handle();
+    } else {
+        params.Style = WS_POPUP | WS_CLIPCHILDREN;
+    }
+}
+
+HWND TWinControl::Handle()
+{
+    if (handle_)
+        return handle_;
+    TCreateParams params;
+    CreateParams(params);
+    if (!params.SystemClass)
+        RegisterOnce(params.ClassName, params.Background, &TWinControl::StaticWndProc);
+    // Visibility is applied after creation, so that a window is never shown half set up.
+    const HWND created = ::CreateWindowExW(params.ExStyle, params.ClassName.c_str(),
+                                           params.Caption.c_str(), params.Style & ~WS_VISIBLE,
+                                           params.X, params.Y, params.Width, params.Height,
+                                           params.WndParent, nullptr, ::GetModuleHandleW(nullptr),
+                                           this);
+    if (!created)
+        RaiseLastOSError();
+    if (params.SystemClass) {
+        handle_ = created;
+        ::SetWindowLongPtrW(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        classProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+            created, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc)));
+    }
+    if (visible_)
+        ::ShowWindow(created, parent_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+    return handle_;
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (handle_)
+        ::DestroyWindow(handle_);
+}
+
+TWinControl* TWinControl::FromHandle(HWND window)
+{
+    if (!window || reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) !=
+                       &TWinControl::StaticWndProc)
+        return nullptr;
+    return reinterpret_cast<TWinControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (handle_)
+        ::SetWindowPos(handle_, nullptr, left, top, width, height,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+int TWinControl::ClientWidth()
+{
+    RECT r = {};
+    ::GetClientRect(Handle(), &r);
+    return r.right - r.left;
+}
+
+int TWinControl::ClientHeight()
+{
+    RECT r = {};
+    ::GetClientRect(Handle(), &r);
+    return r.bottom - r.top;
+}
+
+void TWinControl::SetVisible(bool visible)
+{
+    visible_ = visible;
+    if (visible)
+        ::ShowWindow(Handle(), parent_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+    else if (handle_)
+        ::ShowWindow(handle_, SW_HIDE);
+}
+
+void TWinControl::SetCaption(const std::wstring& caption)
+{
+    caption_ = caption;
+    if (handle_)
+        ::SetWindowTextW(handle_, caption_.c_str());
+}
+
+void TWinControl::Invalidate()
+{
+    if (handle_)
+        ::InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TWinControl::Paint(HDC, const RECT&)
+{
+}
+
+void TWinControl::OnPaint()
+{
+    PAINTSTRUCT ps;
+    const HDC dc = ::BeginPaint(handle_, &ps);
+    const RECT& r = ps.rcPaint;
+    if (DoubleBuffered && r.right > r.left && r.bottom > r.top) {
+        UniqueHdc memory(::CreateCompatibleDC(dc));
+        UniqueHbitmap buffer(::CreateCompatibleBitmap(dc, r.right - r.left, r.bottom - r.top));
+        if (memory && buffer) {
+            SelectScope select(memory.get(), buffer.get());
+            ::SetViewportOrgEx(memory.get(), -r.left, -r.top, nullptr);
+            Paint(memory.get(), r);
+            ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
+            ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), 0, 0,
+                     SRCCOPY);
+        } else {
+            Paint(dc, r);
+        }
+    } else {
+        Paint(dc, r);
+    }
+    ::EndPaint(handle_, &ps);
+}
+
+void TWinControl::OnWindowPosChanged(const WINDOWPOS&)
+{
+    RECT r = {};
+    ::GetWindowRect(handle_, &r);
+    if (parent_ && parent_->handle_)
+        ::MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&r), 2);
+    left_ = r.left;
+    top_ = r.top;
+    width_ = r.right - r.left;
+    height_ = r.bottom - r.top;
+}
+
+LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (classProc_)
+        return ::CallWindowProcW(classProc_, handle_, message, wParam, lParam);
+    return ::DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        if (DoubleBuffered)
+            return 1;
+        break;
+    case WM_WINDOWPOSCHANGED:
+        OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
+        break;
+    case WM_SHOWWINDOW:
+        visible_ = wParam != 0;
+        break;
+    case WM_SETCURSOR:
+        if (Screen.Cursor() != crDefault) {
+            Screen.ApplyCursor();
+            return TRUE;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+        // Colours of a child control are its own business: reflect the question to it.
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+            return child->WndProc(message, wParam, lParam);
+        break;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWinControl::StaticWndProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam)
+{
+    TWinControl* self;
+    if (message == WM_NCCREATE) {
+        self = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->handle_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<TWinControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (!self)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = self->WndProc(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        Application.HandleException(e);
+    } catch (...) {
+        Application.HandleException(std::runtime_error("Unknown error"));
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->handle_ = nullptr;
+        self->classProc_ = nullptr;
+        self->HandleDestroyed();
+    }
+    return result;
+}
