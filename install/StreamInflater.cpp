@@ -1,0 +1,61 @@
+#include "install/StreamInflater.h"
+
+#include <zlib.h>
+
+#include <memory>
+
+EZlibError::EZlibError(int code) : Exception(zError(code)), code_(code) {}
+
+namespace {
+class InflateState {
+public:
+    InflateState()
+    {
+        const int rc = inflateInit(&stream_);
+        if (rc != Z_OK)
+            throw EZlibError(rc);
+    }
+    ~InflateState() { inflateEnd(&stream_); }
+    InflateState(const InflateState&) = delete;
+    InflateState& operator=(const InflateState&) = delete;
+    z_stream* get() { return &stream_; }
+
+private:
+    z_stream stream_{};
+};
+}  // namespace
+
+uint64_t InflateStream(ByteSource& source, ByteSink& sink)
+{
+    std::unique_ptr<Bytef[]> in(new Bytef[kInflateBlockSize]);
+    std::unique_ptr<Bytef[]> out(new Bytef[kInflateBlockSize]);
+    InflateState state;
+    z_stream* z = state.get();
+    uint64_t total = 0;
+    bool sourceEnded = false;
+    for (;;) {
+        if (z->avail_in == 0 && !sourceEnded) {
+            const size_t n = source.Read(in.get(), kInflateBlockSize);
+            sourceEnded = n == 0;
+            z->next_in = in.get();
+            z->avail_in = static_cast<uInt>(n);
+        }
+        z->next_out = out.get();
+        z->avail_out = static_cast<uInt>(kInflateBlockSize);
+        const int rc = inflate(z, Z_NO_FLUSH);
+        const size_t produced = kInflateBlockSize - z->avail_out;
+        if (produced > 0) {
+            sink.Write(out.get(), produced);
+            total += produced;
+        }
+        if (rc == Z_STREAM_END)
+            return total;
+        if (rc == Z_BUF_ERROR && !sourceEnded)
+            continue;  // no progress possible only because the input block is used up
+        if (rc != Z_OK)
+            throw EZlibError(rc);
+        // zlib reports Z_OK for a stream cut short until it is asked to go on with no input.
+        if (sourceEnded && z->avail_in == 0 && produced == 0)
+            throw EZlibError(Z_BUF_ERROR);
+    }
+}
