@@ -44,13 +44,19 @@ public:
     MouseMoveEvent OnMouseMove;
     MouseButtonEvent OnMouseUp;
 
-    // Left <= x < Right and Top <= y < Bottom of Location; pixel alpha takes no part.
+    // Location rounded to whole pixels (halves away from zero).
+    TRect PixelRect() const;
+
+    // Left <= x < Right and Top <= y < Bottom of Location; pixel alpha and master alpha take
+    // no part (an invisible face still takes the mouse).
     virtual bool HitTest(int x, int y) const;
     // Draws the bitmap into Location (rounded to whole pixels) of `buffer`, clipped to `clip`,
-    // with the bitmap's draw mode, combine mode and master alpha.
+    // with the bitmap's draw mode, combine mode and master alpha; stretched by nearest pixel
+    // when the sizes differ. An empty bitmap draws nothing.
     virtual void Paint(TBitmap32& buffer, const TRect& clip) const;
 
     TLayerCollection& Collection() const { return owner_; }
+    // Position in the collection, 0 at the bottom; -1 once freed.
     int Index() const;
 
 private:
@@ -63,23 +69,29 @@ private:
 class TLayerCollection {
 public:
     explicit TLayerCollection(TImage32& image) : image_(image) {}
-    ~TLayerCollection();  // frees every layer
+    ~TLayerCollection();  // frees every layer, also those whose freeing was put off
     int Count() const { return static_cast<int>(items_.size()); }
     TBitmapLayer* Item(int index) const { return items_[static_cast<size_t>(index)]; }
     // Creates a layer of type T (TBitmapLayer or a subclass) on top.
     template <typename T>
     T* Add() { return new T(*this); }
-    // Frees one layer. Safe during the layer's own mouse event: the image control then finishes
-    // delivering that event without touching the freed layer.
+    // Frees one layer of this collection (null and foreign layers are ignored). At once it
+    // leaves the list, stops being painted, hit-tested and holding the mouse. During a mouse
+    // event of the image the memory is given back only when that event has been delivered, so
+    // a handler may free its own sender (and every other layer) and still touch it until it
+    // returns; the image then finishes the event without touching the freed layer.
     void Free(TBitmapLayer* layer);
     TImage32& Image() const { return image_; }
 
 private:
     friend class TBitmapLayer;
+    friend class TImage32;
     void Insert(TBitmapLayer* layer);
-    void Remove(TBitmapLayer* layer);
+    bool Remove(TBitmapLayer* layer);
+    void DeleteFreed();
     TImage32& image_;
     std::vector<TBitmapLayer*> items_;
+    std::vector<TBitmapLayer*> freed_;  // out of the list, deleted after the running event
 };
 
 class TImage32 {
@@ -96,11 +108,14 @@ public:
     MouseMoveEvent OnMouseMove;
     MouseButtonEvent OnMouseUp;
 
-    // Mouse input from the host, in control coordinates. Dispatch: the layer event first
-    // (press: topmost layer taking mouse events whose hit test passes, which then holds the mouse
-    // until no button is down; move/release: the holding layer, else the topmost under the
-    // pointer), then the control's own event with the layer that took it (null if none, or if
-    // that layer was freed by its own handler).
+    // Mouse input from the host, in control coordinates; `shift` has the buttons held (for a
+    // release, with or without the released one). Dispatch: the layer event first (press: the
+    // holding layer, else the topmost layer taking mouse events whose hit test passes, which
+    // then holds the mouse until no button is down; move/release: the holding layer, else the
+    // topmost such layer under the pointer), then the control's own event with the layer that
+    // took it (null if none, or if that layer was freed meanwhile). The host captures the
+    // mouse from a press to the release of the last button, so that releases outside still
+    // arrive. Handlers may raise; the dispatch state stays sound.
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void MouseMove(TShiftState shift, int x, int y);
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
@@ -116,9 +131,13 @@ public:
 
 private:
     friend class TLayerCollection;
+    class EventScope;
     void LayerRemoved(TBitmapLayer* layer);
     TBitmapLayer* LayerAt(int x, int y) const;
+    bool Dispatching() const { return !eventLayers_.empty(); }
     TBitmap32 bitmap_;
     TLayerCollection layers_;
     TBitmapLayer* holder_ = nullptr;
+    // The layer of each mouse event being delivered (innermost last); null once freed.
+    std::vector<TBitmapLayer*> eventLayers_;
 };
