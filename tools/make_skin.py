@@ -52,11 +52,12 @@ def generate(root):
         os.makedirs(os.path.join(root, sub), exist_ok=True)
     for name, img in skin_pictures.all_pictures().items():
         write_png(os.path.join(root, "resources/skin", name), img)
-    for name, img in wallpapers.all_pictures().items():
+    walls = wallpapers.all_pictures()
+    for name, img in walls.items():
         write_png(os.path.join(root, "resources/wallpapers", name), img)
     write_bytes(os.path.join(root, "resources/License.txt"), license_bytes())
     write_bytes(os.path.join(root, "resources/MarlowindOnTheWeb.url"), url_bytes())
-    write_bytes(os.path.join(root, "payloads/theme/Ririvud"), theme_file.theme_bytes())
+    write_bytes(os.path.join(root, "payloads/theme/Ririvud"), theme_file.theme_bytes(walls["wall3.png"]))
 
 
 def compare_trees(fresh, tree):

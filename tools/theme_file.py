@@ -8,11 +8,13 @@ section by walking the PNG's chunks to IEND.
 import io
 
 import numpy as np
+from PIL import Image
 
 import skinart as sa
 
 CELL = 64
-SHEET_W, SHEET_H = 1024, 512
+SHEET_W, SHEET_H = 1024, 832
+BACKDROP = (0, 512, 1024, 320)
 
 
 def _status_dot(c, x, y, colour, ring=(255, 255, 255)):
@@ -38,8 +40,9 @@ def _bubble(c, x, y, cw, ch, top, bottom):
     c.over(sa.vertical_gradient(w, h, top, bottom, y, y + ch), sa.rounded_rect(w, h, x, y, x + cw, y + ch, 14))
 
 
-def sprite_sheet():
-    """Returns (RGBA image, {sprite name: (x, y, w, h)})."""
+def sprite_sheet(backdrop):
+    """Returns (RGBA image, {sprite name: (x, y, w, h)}); backdrop is the PIL picture behind the
+    chat window, scaled into its place on the sheet."""
     c = sa.Canvas(SHEET_W, SHEET_H)
     sprites = {}
     statuses = (("online", (72, 200, 92)), ("away", (250, 186, 40)), ("busy", (226, 64, 60)),
@@ -47,7 +50,7 @@ def sprite_sheet():
     for i, (name, col) in enumerate(statuses):
         _status_dot(c, i * CELL, 0, col)
         sprites["status." + name] = (i * CELL, 0, CELL, CELL)
-    moods = (("smile", 1.0), ("grin", 1.6), ("neutral", 0.0), ("sad", -1.0), ("wow", -0.4))
+    moods = (("smile", 1.0), ("grin", 1.6), ("neutral", 0.0), ("sad", -1.0), ("unsure", -0.4))
     for i, (name, m) in enumerate(moods):
         _smiley(c, i * CELL, CELL, m)
         sprites["emoticon." + name] = (i * CELL, CELL, CELL, CELL)
@@ -78,7 +81,15 @@ def sprite_sheet():
     body, gusts = sa.emblem(SHEET_W, SHEET_H, 720, 2 * CELL + 48, 40)
     c.over(sa.BLUE_BOTTOM, body * (1 - gusts))
     sprites["logo"] = (672, 2 * CELL, 96, 96)
-    return c.image(), sprites
+    sheet = c.image()
+    x, y, w, h = BACKDROP
+    bw = round(backdrop.height * w / h)
+    bw, bh = (bw, backdrop.height) if bw <= backdrop.width else (backdrop.width, round(backdrop.width * h / w))
+    x0, y0 = (backdrop.width - bw) // 2, (backdrop.height - bh) // 2
+    crop = backdrop.crop((x0, y0, x0 + bw, y0 + bh)).resize((w, h), Image.LANCZOS)
+    sheet.paste(crop.convert("RGBA"), (x, y))
+    sprites["backdrop"] = BACKDROP
+    return sheet, sprites
 
 
 def theme_section(sprites):
@@ -110,8 +121,8 @@ def theme_section(sprites):
     return ("\r\n".join(lines) + "\r\n").encode("utf-8")
 
 
-def theme_bytes():
-    img, sprites = sprite_sheet()
+def theme_bytes(backdrop):
+    img, sprites = sprite_sheet(backdrop)
     buf = io.BytesIO()
     img.save(buf, "PNG", compress_level=9)
     return buf.getvalue() + theme_section(sprites)

@@ -71,7 +71,7 @@ def aurora():
         # Sharp lower hem, long soft rise above it, brighter and dimmer folds along the curtain.
         profile = np.where(d > 0, np.exp(-(d / 26) ** 2), np.exp(d / height))
         folds = 0.55 + 0.45 * np.sin(xx[0] / 95 + ph[2]) * np.sin(xx[0] / 37 + ph[1])
-        light = profile * folds[None, :] * 0.75
+        light = profile * folds[None, :] * 0.75 * np.clip(yy / 420, 0, 1)
         top = np.clip(-d / (height * 2.2), 0, 1)
         colour = _mix(tint, (120, 60, 200), top * (k != 2))
         sky = sky + colour * light[..., None] * (yy < horizon)[..., None]
@@ -87,12 +87,13 @@ def aurora():
         sky[y0:y1, x0:x1] += (b * np.exp(-((gx - sx) ** 2 + (gy - sy) ** 2) / r ** 2))[..., None]
 
     img = sky
-    layers = ((990, (90, 70, 40), (1 / 610, 1 / 230, 1 / 97), (22, 40, 62)),
-              (1060, (120, 60, 30), (1 / 480, 1 / 190, 1 / 71), (12, 26, 42)),
-              (1120, (60, 40, 20), (1 / 700, 1 / 260, 1 / 83), (6, 14, 26)))
-    for base, amps, freqs, col in layers:
+    layers = ((990, (90, 70, 40), (1 / 610, 1 / 230, 1 / 97), (22, 40, 62), 230, 410),
+              (1060, (120, 60, 30), (1 / 480, 1 / 190, 1 / 71), (12, 26, 42), 150, 290),
+              (1120, (60, 40, 20), (1 / 700, 1 / 260, 1 / 83), (6, 14, 26), 70, 220))
+    for base, amps, freqs, col, peak, period in layers:
         edge = _ridge(xx[0], rng, base, amps, freqs)
-        edge -= 60 * np.abs(np.sin(xx[0] / 520 + rng.uniform(0, 6)))
+        # |sin| has cusps at its zeros: sharp peaks pointing up, rounded valleys between them.
+        edge += peak * (np.abs(np.sin(xx[0] / period + rng.uniform(0, 6))) - 1)
         img = _fill_below(img, yy, np.minimum(edge, horizon), col)
 
     # The lake mirrors what lies above the shore, darker, with a slow ripple.
@@ -115,7 +116,7 @@ def sunset_sea():
     horizon = 980.0
     sky = _ramp(yy, [(0, (46, 34, 102)), (420, (150, 70, 130)), (760, (240, 128, 96)),
                      (horizon, (255, 200, 130))])
-    sx, sy = 1720.0, 860.0
+    sx, sy = 1720.0, 930.0
     dist = np.sqrt((xx - sx) ** 2 + (yy - sy) ** 2)
     sky = sky + sa.rgb((255, 170, 90)) * (0.55 * np.exp(-dist / 420))[..., None]
     sun = np.clip(118 - dist + 0.5, 0, 1)
@@ -180,7 +181,7 @@ def hills():
             r = rng.uniform(90, 170)
             puff = np.maximum(puff, np.exp(-(((xx - px) / (r * 1.8)) ** 2 + ((yy - py) / r) ** 2) * 3))
         img = _mix(img, (255, 250, 246), np.clip(puff * 1.3, 0, 0.85))
-    layers = ((880, (40, 25, 12), (1 / 520, 1 / 260, 1 / 120), (120, 160, 150), 0.55),
+    layers = ((880, (40, 25, 12), (1 / 520, 1 / 260, 1 / 120), (120, 160, 150), 0.42),
               (990, (60, 30, 14), (1 / 600, 1 / 300, 1 / 150), (92, 150, 96), 0.35),
               (1120, (80, 40, 16), (1 / 700, 1 / 330, 1 / 170), (70, 138, 62), 0.18),
               (1300, (110, 45, 20), (1 / 820, 1 / 380, 1 / 190), (54, 118, 44), 0.0))
