@@ -21,16 +21,18 @@ def wallpaper():
     # picture so its edges never show a cut.
     shadow = np.roll(sa.blur(panel, 4.5), 3, axis=0) * 0.42
     c.over((18, 32, 58), shadow)
-    c.over((255, 255, 255), panel)
 
-    # Left column: the brand gradient with a teal glow, clipped to the panel's rounded corners.
+    # Left column: the brand gradient with a teal glow. It is part of the panel's own colour,
+    # so the panel's anti-aliased rounded corners are drawn once and show no white fringe.
     x0, y0, x1, y1 = PANEL
-    band = panel * (np.arange(w) < BAND_X1)[None, :]
+    in_band = (np.arange(w) < BAND_X1)[None, :]
+    band = panel * in_band
     grad = sa.vertical_gradient(w, h, sa.BLUE_TOP, sa.BLUE_BOTTOM, y0, y1)
     yy, xx = np.mgrid[0:h, 0:w].astype(np.float32)
     glow = np.exp(-(((xx - 40) / 90) ** 2 + ((yy - 300) / 80) ** 2))[..., None]
     grad = grad * (1 - 0.55 * glow) + sa.rgb(sa.TEAL) * 0.55 * glow
-    c.over(grad, band)
+    face = np.where(in_band[..., None], grad, 1.0).astype(np.float32)
+    c.over(face, panel)
 
     # Mark and name at the top of the column.
     cx = (x0 + BAND_X1) / 2
