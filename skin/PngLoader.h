@@ -29,9 +29,17 @@ struct PngImage {
     std::vector<TColor32> Pixels;
 };
 
-// Decodes one PNG file from `source`. Raises EPngError with a clear message for any damage
-// (signature, CRC, truncation, zlib data, IDAT length, absurd dimensions refused before any
-// allocation).
+// The most pixels DecodePng accepts by default (2^28, 1 GiB of decoded pixels).
+constexpr uint64_t kPngMaxPixels = uint64_t(1) << 28;
+
+// Decodes one PNG file from `source`, from its read position up to the IEND chunk; the read
+// position afterwards is unspecified. Raises EPngError with a clear message for any damage
+// (signature, CRC of any chunk, truncation, zlib data, too little or too much image data, bad
+// filter types, missing palette or IEND); images of more than `maxPixels` pixels, and images
+// whose compressed data is too short to possibly hold their size, are refused before any
+// allocation. Invalid tRNS chunks are ignored; palette indices past the palette read as opaque
+// black.
+PngImage DecodePng(ByteSource& source, uint64_t maxPixels);
 PngImage DecodePng(ByteSource& source);
 
 // Decodes the PNG in `stream`, rewinds the stream and fills `dest` by the transparency class:
