@@ -1,0 +1,141 @@
+#include "skin/TextRender.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "common/UniqueHandle_win32.h"
+#include "skin/BitmapDc_win32.h"
+
+namespace {
+
+std::wstring ToWide(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+    return out;
+}
+
+std::string ToSystemCodePage(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// A device context to measure in: the bitmap's own (an empty bitmap has one too), or a memory DC
+// of the screen's resolution should the bitmap have none.
+class MeasuringDc {
+public:
+    explicit MeasuringDc(TBitmap32& bitmap)
+    {
+        dc_ = BitmapDC(bitmap);
+        if (!dc_) {
+            own_.reset(::CreateCompatibleDC(nullptr));
+            dc_ = own_.get();
+        }
+        if (!dc_)
+            throw EBitmapError("Can't create compatible DC");
+    }
+    HDC get() const { return dc_; }
+
+private:
+    UniqueHdc own_;
+    HDC dc_ = nullptr;
+};
+
+// The GDI font for `font` at `scale` times its point size, for a device of `dpiY` pixels per
+// logical inch.
+UniqueHfont CreateGdiFont(const TFont32& font, int scale, int dpiY, DWORD quality)
+{
+    const std::wstring face = ToWide(font.Name);
+    const int height = -::MulDiv(font.Size * scale, dpiY, 72);
+    UniqueHfont handle(::CreateFontW(height, 0, 0, 0, (font.Style & fsBold) ? FW_BOLD : FW_NORMAL,
+                                     (font.Style & fsItalic) ? TRUE : FALSE,
+                                     (font.Style & fsUnderline) ? TRUE : FALSE,
+                                     (font.Style & fsStrikeOut) ? TRUE : FALSE, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
+                                     DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    if (!handle)
+        throw EBitmapError("Can't create the font " + font.Name);
+    return handle;
+}
+
+void RequireSelected(const SelectScope& scope)
+{
+    if (!scope.ok())
+        throw EBitmapError("Can't select an object into DC");
+}
+
+}  // namespace
+
+int MeasureText(TBitmap32& bitmap, const std::wstring& text)
+{
+    const std::string narrow = ToSystemCodePage(text);
+    if (narrow.empty())
+        return 0;
+    MeasuringDc dc(bitmap);
+    UniqueHfont font = CreateGdiFont(bitmap.Font, 1, ::GetDeviceCaps(dc.get(), LOGPIXELSY), DEFAULT_QUALITY);
+    SelectScope select(dc.get(), font.get());
+    RequireSelected(select);
+    SIZE extent{0, 0};
+    if (!::GetTextExtentPoint32A(dc.get(), narrow.data(), static_cast<int>(narrow.size()), &extent))
+        return 0;
+    return extent.cx;
+}
+
+void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& text, int level,
+                           TColor32 color)
+{
+    if (bitmap.Empty() || text.empty())
+        return;
+    const int s = ClampTextLevel(level);
+    const int factor = TextSupersampling(s);
+    // Supersampled glyphs must be hard-edged, or GDI's own smoothing would be averaged twice.
+    const DWORD quality = s < 0 ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY;
+
+    MeasuringDc target(bitmap);
+    UniqueHfont font = CreateGdiFont(bitmap.Font, factor, ::GetDeviceCaps(target.get(), LOGPIXELSY), quality);
+
+    SIZE extent{0, 0};
+    {
+        // The appended space leaves room for the overhang of bold and italic glyphs.
+        const std::wstring measured = text + L" ";
+        SelectScope select(target.get(), font.get());
+        RequireSelected(select);
+        if (!::GetTextExtentPoint32W(target.get(), measured.data(), static_cast<int>(measured.size()), &extent))
+            return;
+    }
+
+    TBitmap32 scratch;
+    scratch.Resize(ScratchSide(extent.cx, factor), ScratchSide(extent.cy, factor));
+    HDC dc = BitmapDC(scratch);
+    if (!dc)
+        throw EBitmapError("Can't create compatible DC");
+    {
+        SelectScope select(dc, font.get());
+        RequireSelected(select);
+        ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, RGB(255, 255, 255));
+        // The fresh scratch is all zero, which is the black background.
+        ::TextOutW(dc, 0, 0, text.data(), static_cast<int>(text.size()));
+        ::GdiFlush();
+    }
+
+    TBitmap32 coverage;
+    ReduceCoverage(scratch, factor, color, coverage);
+    coverage.SetDrawMode(dmBlend);
+    coverage.SetMasterAlpha(static_cast<uint8_t>(color >> 24));
+    coverage.SetCombineMode(bitmap.CombineMode());
+    coverage.DrawOnto(bitmap, x, y);
+}
