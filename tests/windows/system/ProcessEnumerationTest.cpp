@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "ProcessTestSupport.h"
+#include "system/AsciiText.h"
+#include "system/Platform_win32.h"
+#include "system/Processes_win32.h"
+
+namespace {
+const ProcessEntry* FindId(const ProcessList& list, uint32_t id)
+{
+    for (const ProcessEntry& e : list)
+        if (e.Id == id)
+            return &e;
+    return nullptr;
+}
+
+// Whatever the method, the idle process's name goes with id 0 and only with it.
+void ExpectIdleNameOnlyForIdZero(const ProcessList& list)
+{
+    for (const ProcessEntry& e : list) {
+        if (e.Id == 0)
+            EXPECT_EQ(e.Name, "System Idle Process");
+        else
+            EXPECT_NE(e.Name, "System Idle Process") << "id " << e.Id;
+    }
+}
+
+const PlatformVersion kNT4{PlatformWin32NT, 4, 0};
+}  // namespace
+
+TEST(ProcessEnumerationPlatform, RunningSystemTakesToolHelpWithPathLookup)
+{
+    const PlatformVersion& v = CurrentPlatform();
+    RecordProperty("version", std::to_string(v.Platform) + ":" + std::to_string(v.Major) + "." +
+                                  std::to_string(v.Minor));
+    std::printf("system reports platform %u, version %u.%u\n", v.Platform, v.Major, v.Minor);
+    EXPECT_EQ(v.Platform, PlatformWin32NT);
+    EXPECT_EQ(ChooseProcessListMethod(v), ProcessListMethod::ToolHelp);
+    EXPECT_TRUE(ToolHelpLooksUpPath(v));
+    EXPECT_EQ(IsWindows8(), IsWindows8(v));
+    EXPECT_EQ(IsWindows7(), IsWindows7(v));
+    EXPECT_EQ(IsWindowsVista(), IsWindowsVista(v));
+    EXPECT_EQ(IsWindowsXP(), IsWindowsXP(v));
+    EXPECT_TRUE(IsWindows2000OrLater());
+    EXPECT_FALSE(IsWindowsNT4());
+    EXPECT_FALSE(IsWindowsNT3());
+}
+
+TEST(ProcessEnumerationFileName, ReadsOwnPathAndBaseName)
+{
+    const uint32_t self = ::GetCurrentProcessId();
+    EXPECT_EQ(GetProcessFileName(self, true), OwnPath());
+    EXPECT_EQ(GetProcessFileName(self, false), ExtractFileName(OwnPath()));
+}
+
+TEST(ProcessEnumerationFileName, EmptyForProcessesThatCannotBeOpened)
+{
+    EXPECT_EQ(GetProcessFileName(0, true), "");
+    // Ids are multiples of 4; this one names no process.
+    EXPECT_EQ(GetProcessFileName(0xFFFFFFF3u, true), "");
+    EXPECT_EQ(GetProcessFileName(0xFFFFFFF3u, false), "");
+}
+
+TEST(ProcessEnumerationList, ToolHelpListsOwnProcessWithFullPath)
+{
+    ProcessList list;
+    GetProcessList(list, true);
+    ASSERT_GT(list.size(), 1u);
+    const ProcessEntry* self = FindId(list, ::GetCurrentProcessId());
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->Name, OwnPath());
+    ExpectIdleNameOnlyForIdZero(list);
+
+    ProcessList names;
+    GetProcessList(names, false);
+    self = FindId(names, ::GetCurrentProcessId());
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->Name, ExtractFileName(OwnPath()));
+    ExpectIdleNameOnlyForIdZero(names);
+}
+
+TEST(ProcessEnumerationList, AppendsToWhatTheListHolds)
+{
+    ProcessList list = {{"first", 12345}};
+    GetProcessList(list, true);
+    ASSERT_GT(list.size(), 2u);
+    EXPECT_EQ(list[0].Name, "first");
+    EXPECT_EQ(list[0].Id, 12345u);
+    EXPECT_NE(FindId(list, ::GetCurrentProcessId()), nullptr);
+}
+
+TEST(ProcessEnumerationList, PsapiMethodListsOwnProcessWithFullPath)
+{
+    ProcessList list;
+    GetProcessList(ProcessApi::System(), kNT4, list, true);
+    ASSERT_GT(list.size(), 1u);
+    const ProcessEntry* self = FindId(list, ::GetCurrentProcessId());
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->Name, OwnPath());
+    for (const ProcessEntry& e : list)
+        EXPECT_FALSE(e.Name.empty()) << "id " << e.Id;
+    ExpectIdleNameOnlyForIdZero(list);
+}
+
+TEST(ProcessEnumerationList, MissingFunctionsActAsFailedCalls)
+{
+    const PlatformVersion& v = CurrentPlatform();
+    const uint32_t self = ::GetCurrentProcessId();
+    // user32 exports none of the names: every binding is missing.
+    for (HMODULE m : {HMODULE(nullptr), ::GetModuleHandleA("user32.dll")}) {
+        const ProcessApi none(m, m);
+        ProcessList list;
+        GetProcessList(none, v, list, true);
+        GetProcessList(none, kNT4, list, true);
+        EXPECT_TRUE(list.empty());
+        EXPECT_EQ(GetProcessFileName(none, self, true), "");
+    }
+    // ToolHelp without PSAPI: every path lookup fails, so entries keep the snapshot's names.
+    const ProcessApi toolHelpOnly(::GetModuleHandleA("kernel32.dll"), nullptr);
+    ProcessList list;
+    GetProcessList(toolHelpOnly, v, list, true);
+    const ProcessEntry* entry = FindId(list, self);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(SameTextAscii(entry->Name, ExtractFileName(OwnPath()))) << entry->Name;
+}
+
+TEST(ProcessEnumerationPsapiLibrary, LibraryInProgramFolderIsNotUsed)
+{
+    TempFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const std::string probe = folder.Path() + "mwprobe.exe";
+    ASSERT_TRUE(CopyHelper("system_test_psapi_probe.exe", probe));
+    ASSERT_TRUE(CopyHelper("system_planted\\psapi.dll", folder.Path() + "psapi.dll"));
+
+    // Wine prefers its built-in libraries to files of the same name; this makes it prefer the
+    // file, for the probe alone, as Windows does.
+    const std::string appKey = "Software\\Wine\\AppDefaults\\mwprobe.exe";
+    UniqueHkey overrides;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (appKey + "\\DllOverrides").c_str(), 0,
+                                nullptr, 0, KEY_SET_VALUE, nullptr, overrides.receive(), nullptr),
+              ERROR_SUCCESS);
+    const char order[] = "native,builtin";
+    ::RegSetValueExA(overrides.get(), "psapi", 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                     sizeof(order));
+    struct KeyRemover {
+        std::string key;
+        ~KeyRemover() { ::RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
+    } remover{appKey};
+
+    auto run = [&](const char* mode) -> DWORD {
+        ChildProcess child(probe, mode);
+        if (!child.Started() || !child.WaitEnded(30000))
+            return 99;
+        DWORD code = 99;
+        ::GetExitCodeProcess(child.Handle(), &code);
+        return code;
+    };
+    // The ordinary search does find the planted library, so the check below means something.
+    EXPECT_EQ(run("naive"), 1u);
+    EXPECT_EQ(run("system"), 0u);
+}
