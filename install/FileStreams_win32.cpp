@@ -1,0 +1,69 @@
+#include "install/FileStreams_win32.h"
+
+#include "common/SystemError_win32.h"
+
+namespace {
+// WriteFile and ReadFile take a DWORD count; larger requests are split.
+constexpr size_t kMaxIo = 1u << 30;
+}  // namespace
+
+FileSource::FileSource(const std::string& path)
+    : file_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
+{
+    if (!file_) {
+        const DWORD code = ::GetLastError();
+        throw EFOpenError(
+            Format("Cannot open file \"%s\". %s", path.c_str(), SystemErrorText(code).c_str()));
+    }
+}
+
+size_t FileSource::Read(void* buffer, size_t size)
+{
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
+    if (!::ReadFile(file_.get(), buffer, want, &got, nullptr))
+        throw EReadError("Stream read error");
+    return got;
+}
+
+void FileSource::SeekToStart()
+{
+    ::SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
+}
+
+FileSink::FileSink(const std::string& path)
+    : file_(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+    if (!file_) {
+        const DWORD code = ::GetLastError();
+        throw EFCreateError(
+            Format("Cannot create file \"%s\". %s", path.c_str(), SystemErrorText(code).c_str()));
+    }
+}
+
+void FileSink::Write(const void* data, size_t size)
+{
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
+        DWORD put = 0;
+        if (!file_ || !::WriteFile(file_.get(), p, want, &put, nullptr) || put != want)
+            throw EWriteError("Stream write error");
+        p += put;
+        size -= put;
+    }
+}
+
+bool FileExists(const std::string& path)
+{
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}

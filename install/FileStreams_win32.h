@@ -1,0 +1,60 @@
+#pragma once
+// Files as byte sources and sinks, with the program's texts for failures.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "common/ByteSource.h"
+#include "common/Exception.h"
+#include "common/UniqueHandle_win32.h"
+#include "install/ByteSink.h"
+
+// "Cannot create file "%s". %s": the full path and the system's text for the error.
+class EFCreateError : public Exception {
+public:
+    using Exception::Exception;
+};
+// "Cannot open file "%s". %s".
+class EFOpenError : public Exception {
+public:
+    using Exception::Exception;
+};
+// "Stream write error": the medium took fewer bytes than given (a full disk, for instance).
+class EWriteError : public Exception {
+public:
+    using Exception::Exception;
+};
+// "Stream read error".
+class EReadError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A file opened for reading from its first byte (others may read it meanwhile).
+// Raises EFOpenError when it can't be opened.
+class FileSource : public ByteSource {
+public:
+    explicit FileSource(const std::string& path);
+    size_t Read(void* buffer, size_t size) override;  // raises EReadError
+    void SeekToStart() override;
+
+private:
+    UniqueFile file_;
+};
+
+// A file created anew (an existing one truncated) for writing; no one else may open it while
+// it is written. Raises EFCreateError when it can't be created.
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(const std::string& path);
+    void Write(const void* data, size_t size) override;  // raises EWriteError
+    // Closes the file now; later writes are refused.
+    void Close() { file_.reset(); }
+
+private:
+    UniqueFile file_;
+};
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);

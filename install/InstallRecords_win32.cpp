@@ -1,0 +1,73 @@
+#include "install/InstallRecords_win32.h"
+
+#include "install/InstallPaths_win32.h"
+#include "install/Registry_win32.h"
+
+const char* const kConfigKey = "SOFTWARE\\Marlowind\\Config";
+const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char* const kUninstallSubkey = "Marlowind";
+const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kProductKey = "Software\\Marlowind";
+
+void WriteConfigFlag(const std::string& name, bool value)
+{
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    if (registry.OpenKey(kConfigKey, true))
+        registry.WriteBool(name, value);
+}
+
+void WriteUninstallEntry()
+{
+    const std::string folder = InstallFolder();
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    // Without the Uninstall key open, a relative create would put the entry at the root of
+    // HKEY_CURRENT_USER.
+    if (!registry.OpenKey(kUninstallKey, true))
+        throw ERegistryException(Format("Failed to create key %s", kUninstallSubkey));
+    registry.CreateKey(kUninstallSubkey);
+    registry.OpenKey(kUninstallSubkey, true);
+    registry.WriteString("DisplayName", "Marlowind instant messenger");
+    registry.WriteString("UnInstallString", folder + "uninstallmw.exe");
+    registry.WriteString("DisplayIcon", folder + "uninstallmw.exe");
+    registry.WriteString("Publisher", "Marlowind");
+    registry.WriteInteger("EstimatedSize", 15800);
+    registry.WriteString("DisplayVersion", "1.0.1");
+}
+
+void WriteAutostartEntry()
+{
+    const std::string programFiles = ProgramFilesFolder();
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    registry.OpenKey(kRunKey, true);
+    registry.WriteString("MarloWind", programFiles + "\\Marlowind\\Marlowind.exe");
+}
+
+void WriteInstallPath()
+{
+    const std::string programFiles = ProgramFilesFolder();
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    registry.OpenKey(kProductKey, true);
+    registry.WriteString("InstallPath", programFiles + "\\Marlowind");
+}
+
+void WriteDefaultSettings()
+{
+    WriteConfigFlag("autostart", true);
+    WriteConfigFlag("soundeffects", true);
+    WriteConfigFlag("showsearchbox", true);
+    WriteConfigFlag("showclock", true);
+    WriteConfigFlag("showpopup", true);
+    WriteConfigFlag("showconsole", false);
+}
+
+void WriteFirstTimeFlag()
+{
+    TRegistry registry;
+    registry.SetRootKey(HKEY_CURRENT_USER);
+    registry.OpenKey(kProductKey, true);
+    registry.WriteInteger("IsFirstTime", 1);
+}

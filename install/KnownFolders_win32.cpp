@@ -1,0 +1,60 @@
+#include "install/KnownFolders_win32.h"
+
+#include "install/ComPtr_win32.h"
+
+std::string GetSpecialFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::string();
+    path[MAX_PATH - 1] = '\0';
+    return path;
+}
+
+std::string GetStartMenuFolder(HWND owner)
+{
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_STARTMENU, &list)) || !list)
+        return std::string();
+    char path[MAX_PATH] = {};
+    std::string result;
+    if (::SHGetPathFromIDListA(list, path)) {
+        path[MAX_PATH - 1] = '\0';
+        result = path;
+    }
+    FreeItemIdList(list);
+    return result;
+}
+
+void FreeItemIdList(LPITEMIDLIST list)
+{
+    if (!list)
+        return;
+    ComPtr<IMalloc> allocator;
+    if (SUCCEEDED(::SHGetMalloc(allocator.receive())) && allocator)
+        allocator->Free(list);
+}
+
+namespace {
+const char* FolderTitle(int csidl)
+{
+    switch (csidl) {
+    case CSIDL_DESKTOP: return "desktop";
+    case CSIDL_SENDTO: return "SendTo";
+    case CSIDL_STARTMENU: return "Start menu";
+    case CSIDL_COMMON_PROGRAMS: return "common programs";
+    case CSIDL_COMMON_APPDATA: return "common application data";
+    case CSIDL_PROGRAM_FILES: return "program files";
+    default: return "special";
+    }
+}
+}  // namespace
+
+std::string RequireSpecialFolder(int csidl)
+{
+    std::string path = GetSpecialFolder(csidl);
+    if (path.empty())
+        throw ESpecialFolderError(
+            Format("Cannot find the %s folder (CSIDL %d)", FolderTitle(csidl), csidl));
+    return path;
+}

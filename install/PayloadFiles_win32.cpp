@@ -1,0 +1,49 @@
+#include "install/PayloadFiles_win32.h"
+
+#include <windows.h>
+
+#include "common/Resources_win32.h"
+#include "install/FileStreams_win32.h"
+#include "install/StreamInflater.h"
+
+namespace {
+constexpr size_t kCopyBlockSize = 64 * 1024;
+
+// Runs `write` against a new file at `path`; if it raises, the partial file is closed and
+// removed before the error goes on.
+template <typename F>
+auto WriteNewFile(const std::string& path, F write)
+{
+    FileSink sink(path);
+    try {
+        return write(sink);
+    } catch (...) {
+        sink.Close();
+        ::DeleteFileA(path.c_str());
+        throw;
+    }
+}
+}  // namespace
+
+void WriteResourceFile(const char* name, const char* type, const std::string& path)
+{
+    ResourceStream resource(name, type);
+    WriteNewFile(path, [&](FileSink& sink) {
+        // The resource is mapped with the module: it is written from where it lies.
+        const uint8_t* p = resource.Data();
+        size_t left = resource.Size();
+        while (left > 0) {
+            const size_t n = left < kCopyBlockSize ? left : kCopyBlockSize;
+            sink.Write(p, n);
+            p += n;
+            left -= n;
+        }
+        return 0;
+    });
+}
+
+uint64_t InflateFile(const std::string& streamPath, const std::string& targetPath)
+{
+    FileSource source(streamPath);
+    return WriteNewFile(targetPath, [&](FileSink& sink) { return InflateStream(source, sink); });
+}

@@ -1,0 +1,228 @@
+#include "InstallTestSupport.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "common/Resources_win32.h"
+#include "install/ComPtr_win32.h"
+#include "install/KnownFolders_win32.h"
+
+namespace {
+// The shell link object and the shell need COM on the test thread, as in the installer.
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    void TearDown() override { ::CoUninitialize(); }
+};
+const auto* const g_com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+}  // namespace
+
+Bytes ReadAll(const std::string& path, bool* ok)
+{
+    Bytes out;
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (ok)
+        *ok = f != INVALID_HANDLE_VALUE;
+    if (f == INVALID_HANDLE_VALUE)
+        return out;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        out.insert(out.end(), buffer, buffer + got);
+    ::CloseHandle(f);
+    return out;
+}
+
+bool SameContent(const std::string& a, const std::string& b)
+{
+    bool okA = false, okB = false;
+    const Bytes x = ReadAll(a, &okA);
+    const Bytes y = ReadAll(b, &okB);
+    return okA && okB && x == y;
+}
+
+void WriteAll(const std::string& path, const std::string& content)
+{
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+    DWORD put = 0;
+    ::WriteFile(f, content.data(), static_cast<DWORD>(content.size()), &put, nullptr);
+    ::CloseHandle(f);
+}
+
+bool PathIsFile(const std::string& path)
+{
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathIsFolder(const std::string& path)
+{
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA d;
+    HANDLE h = ::FindFirstFileA((folder + "\\*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string n = d.cFileName;
+        if (n != "." && n != "..")
+            names.push_back(n);
+    } while (::FindNextFileA(h, &d));
+    ::FindClose(h);
+    return names;
+}
+
+void RemoveTree(const std::string& path)
+{
+    std::string p = path;
+    while (!p.empty() && p.back() == '\\')
+        p.pop_back();
+    if (PathIsFile(p)) {
+        ::SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(p.c_str());
+        return;
+    }
+    for (const std::string& n : FolderEntries(p))
+        RemoveTree(p + "\\" + n);
+    ::RemoveDirectoryA(p.c_str());
+}
+
+RegValue ReadRegValue(HKEY root, const std::string& key, const std::string& name)
+{
+    RegValue v;
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return v;
+    BYTE data[4096] = {};
+    DWORD size = sizeof data - 1;
+    if (::RegQueryValueExA(k, name.c_str(), nullptr, &v.Type, data, &size) == ERROR_SUCCESS) {
+        v.Exists = true;
+        if (v.Type == REG_SZ || v.Type == REG_EXPAND_SZ)
+            v.String.assign(reinterpret_cast<char*>(data), size && !data[size - 1] ? size - 1 : size);
+        if (v.Type == REG_DWORD && size == sizeof(DWORD))
+            memcpy(&v.Number, data, sizeof(DWORD));
+    }
+    ::RegCloseKey(k);
+    return v;
+}
+
+bool RegKeyExists(HKEY root, const std::string& key)
+{
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(k);
+    return true;
+}
+
+void DeleteRegTree(HKEY root, const std::string& key)
+{
+    ::RegDeleteTreeA(root, key.c_str());
+    ::RegDeleteKeyA(root, key.c_str());
+}
+
+void MakeVolatileKey(HKEY root, const std::string& key)
+{
+    DeleteRegTree(root, key);
+    HKEY k = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(k);
+}
+
+LinkInfo ReadLink(const std::string& linkPath)
+{
+    LinkInfo info;
+    ComPtr<IShellLinkA> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  link.receiveVoid())))
+        return info;
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.receiveVoid())))
+        return info;
+    wchar_t wide[MAX_PATH] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
+    if (FAILED(file->Load(wide, STGM_READ)))
+        return info;
+    info.Loaded = true;
+    char text[1024] = {};
+    if (link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH) == S_OK)
+        info.Path = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetDescription(text, sizeof text)))
+        info.Description = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetWorkingDirectory(text, sizeof text)))
+        info.WorkingDirectory = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetArguments(text, sizeof text)))
+        info.Arguments = text;
+    return info;
+}
+
+std::string TestInstallFolder()
+{
+    return GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\Marlowind\\";
+}
+
+std::string TestSharedFolder()
+{
+    return GetSpecialFolder(CSIDL_COMMON_APPDATA) + "\\Marlowind\\";
+}
+
+std::string TestMenuFolder()
+{
+    return GetSpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Marlowind";
+}
+
+std::string DesktopLink()
+{
+    return GetSpecialFolder(CSIDL_DESKTOP) + "\\Marlowind.lnk";
+}
+
+std::string ProgramsLink()
+{
+    return GetSpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Marlowind.lnk";
+}
+
+void WipeInstallation()
+{
+    RemoveTree(TestInstallFolder());
+    RemoveTree(TestSharedFolder());
+    RemoveTree(TestMenuFolder());
+    ::DeleteFileA(DesktopLink().c_str());
+    ::DeleteFileA(ProgramsLink().c_str());
+    DeleteRegTree(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlowind");
+    DeleteRegTree(HKEY_CURRENT_USER, "Software\\Marlowind");
+    HKEY run = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                        KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(run, "MarloWind");
+        ::RegCloseKey(run);
+    }
+}
+
+ResourceDll::ResourceDll(const char* path)
+    : module_(::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE))
+{
+    EXPECT_NE(module_, nullptr) << "cannot load " << path;
+    SetResourceModule(module_);
+}
+
+ResourceDll::~ResourceDll()
+{
+    SetResourceModule(nullptr);
+    if (module_)
+        ::FreeLibrary(module_);
+}

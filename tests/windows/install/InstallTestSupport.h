@@ -1,0 +1,75 @@
+#pragma once
+// Helpers of the install tests: reading back files, registry values and links from the Wine
+// prefix, wiping what an installation leaves, and lending the engine a resource DLL.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+// The whole file, or nothing when it can't be read (`ok` tells).
+Bytes ReadAll(const std::string& path, bool* ok = nullptr);
+bool SameContent(const std::string& a, const std::string& b);
+void WriteAll(const std::string& path, const std::string& content);
+bool PathIsFile(const std::string& path);
+bool PathIsFolder(const std::string& path);
+// Names of the entries of a folder (no "." and "..").
+std::vector<std::string> FolderEntries(const std::string& folder);
+// Removes a folder with everything below it; a missing one is fine.
+void RemoveTree(const std::string& path);
+
+struct RegValue {
+    bool Exists = false;
+    DWORD Type = 0;
+    std::string String;  // REG_SZ without its NUL
+    DWORD Number = 0;    // REG_DWORD
+};
+RegValue ReadRegValue(HKEY root, const std::string& key, const std::string& name);
+bool RegKeyExists(HKEY root, const std::string& key);
+// Deletes a key with all its subkeys; a missing one is fine.
+void DeleteRegTree(HKEY root, const std::string& key);
+// Recreates `key` (empty) as a volatile key: non-volatile subkeys can't be created below it.
+void MakeVolatileKey(HKEY root, const std::string& key);
+
+struct LinkInfo {
+    bool Loaded = false;
+    std::string Path, Description, WorkingDirectory, Arguments;
+};
+LinkInfo ReadLink(const std::string& linkPath);
+
+// Where an installation puts things, in this prefix.
+std::string TestInstallFolder();   // ...\Program Files\Marlowind\ (trailing separator)
+std::string TestSharedFolder();    // ...\ProgramData\Marlowind\ (trailing separator)
+std::string TestMenuFolder();      // common programs + "\Marlowind"
+std::string DesktopLink();         // desktop\Marlowind.lnk
+std::string ProgramsLink();        // common programs\Marlowind.lnk
+
+// Removes every file, folder, link and registry value an installation makes.
+void WipeInstallation();
+
+// Makes a resource DLL the engine's resource module for the scope.
+class ResourceDll {
+public:
+    explicit ResourceDll(const char* path);
+    ~ResourceDll();
+    ResourceDll(const ResourceDll&) = delete;
+    ResourceDll& operator=(const ResourceDll&) = delete;
+    HMODULE Module() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+// The message of the Exception that `f` raises, or "no error".
+template <typename F>
+std::string ErrorOf(F f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
