@@ -38,7 +38,13 @@ void TForm::CreateParams(TCreateParams& params)
     TWinControl::CreateParams(params);
     params.ClassName = L"MwForm";
     params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    params.WndParent = owner_ ? owner_->Handle() : Application.Handle();
+    TForm* main = Application.MainForm();
+    if (owner_)
+        params.WndParent = owner_->Handle();
+    else if (main && main != this)
+        params.WndParent = main->Handle();
+    else
+        params.WndParent = Application.Handle();
     if (StayOnTop)
         params.ExStyle |= WS_EX_TOPMOST;
 }

@@ -41,8 +41,8 @@ public:
 protected:
     virtual void FormCreate() {}
     virtual void FormClose(TCloseAction& action) { (void)action; }
-    // Default parameters of a borderless form: a popup owned by the owner form's window, or by
-    // the application's hidden window.
+    // Default parameters of a borderless form: a popup owned by the owner form's window, else
+    // by the main form's (when that is another form), else by the application's hidden window.
     void CreateParams(TCreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -13,6 +13,9 @@ class TImage32Control : public TWinControl, public TImage32 {
 public:
     TImage32Control();
     ~TImage32Control() override;
+    // The whole window, or one area of the model.
+    using TWinControl::Invalidate;
+    using TImage32::Invalidate;
 
     // The pointer left the control (WM_MOUSELEAVE, asked for on every move over it).
     std::function<void()> OnMouseLeave;

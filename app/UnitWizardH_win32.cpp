@@ -1,0 +1,190 @@
+#include "app/UnitWizardH_win32.h"
+
+#include "app/UnitStrings.h"
+#include "app/UnitWizard_win32.h"
+#include "install/InstallFiles_win32.h"
+#include "install/InstallRecords_win32.h"
+#include "install/KnownFolders_win32.h"
+#include "skin/PngLoader.h"
+#include "system/Shutdown_win32.h"
+
+TSetupWizardH* SetupWizardH = nullptr;
+
+namespace {
+constexpr int kCsidlProgramFiles = 38;
+}
+
+TSetupWizardH::TSetupWizardH(TForm* owner)
+    : TForm(owner), Image(new TImage32Control), Panel(new TPanel), Agreement(new TMemo)
+{
+    SetBounds(0, 0, 350, 341);
+    SetCaption(L"SetupWizardH");
+    StayOnTop = true;
+    InitiallyVisible = true;
+}
+
+TSetupWizardH::~TSetupWizardH()
+{
+    // Children go before the form's window, each with its own.
+    delete Agreement;
+    delete Panel;
+    delete Image;
+    delete RadioOn;
+    delete RadioOff;
+    DestroyHandle();
+    if (SetupWizardH == this)
+        SetupWizardH = nullptr;
+}
+
+void TSetupWizardH::CreateParams(TCreateParams& params)
+{
+    TForm::CreateParams(params);
+    params.ClassName = L"TSetupWizardH";
+    params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TSetupWizardH::CreateComponents()
+{
+    Image->SetParent(this);
+    Image->SetBounds(0, 0, ClientWidth(), ClientHeight());
+    Image->OnMouseDown = [this](TImage32* s, TMouseButton b, TShiftState sh, int x, int y,
+                                TBitmapLayer* l) { ImageMouseDown(s, b, sh, x, y, l); };
+    Image->OnMouseMove = [this](TImage32* s, TShiftState sh, int x, int y, TBitmapLayer* l) {
+        ImageMouseMove(s, sh, x, y, l);
+    };
+    Image->OnMouseLeave = [this] { CMMouseLeave(); };
+    Image->Show();
+
+    Panel->SetParent(Image);
+    Panel->SetBounds(112, 13, 185, 41);
+    Panel->SetColor(clSilver);
+    Panel->Handle();
+
+    // Created after the panel, so it lies above it.
+    Agreement->SetParent(Image);
+    Agreement->SetBounds(16, 24, 193, 193);
+    Agreement->Handle();
+}
+
+void TSetupWizardH::FormCreate()
+{
+    CreateComponents();
+    DoubleBuffered = true;
+    Image->DoubleBuffered = true;
+    Panel->DoubleBuffered = true;
+    Agreement->DoubleBuffered = true;
+
+    RadioOn = new TBitmap32;
+    RadioOn->SetDrawMode(dmBlend);
+    RadioOff = new TBitmap32;
+    RadioOff->SetDrawMode(dmBlend);
+    LoadPngResource(SResourceRadioOn, *RadioOn);
+    LoadPngResource(SResourceRadioOff, *RadioOff);
+
+    SetupWizard = new TSetupWizard(this);
+    SetupWizard->Create();
+    SetupWizard->Show();
+    SetupWizard->LoadWallpaper();
+}
+
+void TSetupWizardH::FormClose(TCloseAction& action)
+{
+    SetupWizardH = nullptr;
+    if (SetupWizard)
+        SetupWizard->Close();
+    action = caFree;
+    delete RadioOn;
+    RadioOn = nullptr;
+    delete RadioOff;
+    RadioOff = nullptr;
+}
+
+LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SIZE && Image->HandleAllocated())
+        Image->SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
+    return TForm::WndProc(message, wParam, lParam);
+}
+
+std::string TSetupWizardH::InstallFolder() const
+{
+    return GetSpecialFolder(kCsidlProgramFiles) + SInstallSubfolder;
+}
+
+void TSetupWizardH::InstallFiles()
+{
+    ::InstallFiles();
+}
+
+void TSetupWizardH::WriteUninstallEntry()
+{
+    ::WriteUninstallEntry();
+}
+
+void TSetupWizardH::CloseRunningInstances(const std::string& path)
+{
+    ::CloseRunningInstances(path);
+}
+
+void TSetupWizardH::ImageMouseDown(TImage32*, TMouseButton, TShiftState, int x, int y,
+                                   TBitmapLayer*)
+{
+    if (!RadioHitRect.Contains(x, y) || !RadioOn || !RadioOff)
+        return;
+    Image->Bitmap().FillRectangle(10, 205, 25, 220, 0xFFFFFFFF);
+    Agreed = !Agreed;
+    DrawRadio();
+}
+
+void TSetupWizardH::DrawRadio()
+{
+    TBitmap32* radio = Agreed ? RadioOn : RadioOff;
+    if (!radio)
+        return;
+    radio->DrawOnto(Image->Bitmap(), 10, 205);
+    Image->Invalidate(TRect{10, 205, 25, 220});
+}
+
+void TSetupWizardH::ImageMouseMove(TImage32*, TShiftState, int, int, TBitmapLayer*)
+{
+    pointer_.ImageMove(*Image);
+}
+
+void TSetupWizardH::CMMouseLeave()
+{
+    pointer_.PointerLeft(*Image);
+}
+
+void TSetupWizardH::ButtonMouseDown(TBitmapLayer* sender, TMouseButton, TShiftState, int, int)
+{
+    pointer_.ButtonDown(AsButtonFace(sender));
+}
+
+void TSetupWizardH::ButtonMouseMove(TBitmapLayer* sender, TShiftState, int, int)
+{
+    pointer_.ButtonMove(AsButtonFace(sender));
+}
+
+void TSetupWizardH::ButtonMouseUp(TBitmapLayer* sender, TMouseButton, TShiftState, int, int)
+{
+    const int32_t role = pointer_.ButtonUp(AsButtonFace(sender));
+    switch (role) {
+    case brPage1:
+    case brPage2:
+    case brPage4:
+        ClearPage();
+        ShowPage(role);
+        break;
+    case brPage3IfAgreed:
+        if (Agreed) {
+            ClearPage();
+            ShowPage(3);
+        }
+        break;
+    case brFinish:
+        Finish();
+        break;
+    default:
+        break;
+    }
+}

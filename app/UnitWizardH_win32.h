@@ -1,0 +1,88 @@
+#pragma once
+// TSetupWizardH: the foreground wizard form, the application's main form. Its whole face is one
+// image control on which the page controller draws the four pages; it creates the layered
+// background form that frames it and lives and dies together with it.
+#include <string>
+
+#include "forms/Form_win32.h"
+#include "forms/ImageControl_win32.h"
+#include "forms/Memo_win32.h"
+#include "forms/Panel_win32.h"
+#include "skin/Bitmap32.h"
+#include "skin/ToolbarLayer.h"
+
+// Roles a button carries, dispatched on its release.
+enum : int32_t {
+    brPage1 = 1,
+    brPage2 = 2,
+    brPage3IfAgreed = 3,
+    brPage4 = 4,
+    brFinish = 10,
+};
+
+class TSetupWizardH : public TForm {
+public:
+    explicit TSetupWizardH(TForm* owner);
+    ~TSetupWizardH() override;
+
+    // Components (owned by the form).
+    TImage32Control* Image;
+    TPanel* Panel;
+    TMemo* Agreement;
+
+    // The 13 x 13 radio images of page 2, blend draw mode; null once the form is closed.
+    TBitmap32* RadioOn = nullptr;
+    TBitmap32* RadioOff = nullptr;
+    // The licence agreement; page 2's Next works only when it is true. Kept across pages.
+    bool Agreed = false;
+    // Where a press toggles Agreed: (10, 205, 25, 220) while page 2 shows, empty otherwise.
+    TRect RadioHitRect{};
+    // The last pointer movement went to the image itself rather than to a button.
+    bool PointerOnBareImage() const { return pointer_.PointerOnBareImage; }
+    // The page shown (1 to 4), 0 before the first and after a cleared page.
+    int Page() const { return page_; }
+
+    // Page controller. ShowPage draws page 1 to 4 onto the surface ClearPage left (any other
+    // number draws nothing). Raises what the page's work raises (page 4: the install's errors);
+    // the page is then left as far as it got.
+    void ShowPage(int page);
+    // White surface, no button layers, licence box hidden, RadioHitRect empty.
+    void ClearPage();
+    // One three-face button 78 x 25 at (x, y) carrying `role`.
+    void AddButton(const std::wstring& caption, int x, int y, int role);
+    // Opens the installed messenger (result ignored), waits one second, closes the wizard.
+    void Finish();
+
+    // Pointer handlers.
+    void ImageMouseDown(TImage32* sender, TMouseButton button, TShiftState shift, int x, int y,
+                        TBitmapLayer* layer);
+    void ImageMouseMove(TImage32* sender, TShiftState shift, int x, int y, TBitmapLayer* layer);
+    void ButtonMouseDown(TBitmapLayer* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void ButtonMouseMove(TBitmapLayer* sender, TShiftState shift, int x, int y);
+    void ButtonMouseUp(TBitmapLayer* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void CMMouseLeave();
+
+    // The engine's steps, on behalf of the page controller.
+    void InstallFiles();
+    void WriteUninstallEntry();
+    void CloseRunningInstances(const std::string& path);
+    // GetSpecialFolder(program files) + "\Marlowind\" (just "\Marlowind\" when there is none).
+    std::string InstallFolder() const;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void FormCreate() override;
+    void FormClose(TCloseAction& action) override;
+
+private:
+    void CreateComponents();
+    void DrawPageFrame(int page);
+    void ShowLicence();
+    void DrawRadio();
+    ButtonPointerTracker pointer_;
+    int page_ = 0;
+};
+
+// The foreground form while it exists.
+extern TSetupWizardH* SetupWizardH;
