@@ -177,7 +177,8 @@ def check_texts(root, faults, license_bytes, url_bytes):
         faults.append("License.txt: not UTF-16LE with a byte-order mark")
     else:
         text = lic[2:].decode("utf-16-le")
-        if text.replace("\r\n", "").count("\n") or text.replace("\r\n", "").count("\r") or not text.endswith("\r\n"):
+        bare = text.replace("\r\n", "")
+        if "\n" in bare or "\r" in bare or not text.endswith("\r\n"):
             faults.append("License.txt: line ends are not all CR LF")
     url = open(os.path.join(root, "resources/MarlowindOnTheWeb.url"), "rb").read()
     lines = url.split(b"\r\n")

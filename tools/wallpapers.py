@@ -48,7 +48,7 @@ def _ridge(x, rng, base, amps, freqs):
 def _fill_below(img, yy, edge, colour):
     """Paints colour below the curve edge (one value per column), anti-aliased along it."""
     cov = np.clip(yy - edge[None, :] + 0.5, 0, 1)
-    return _mix(img, colour, cov) if isinstance(colour, tuple) else img * (1 - cov[..., None]) + colour * cov[..., None]
+    return _mix(img, colour, cov)
 
 
 def _to_image(img):
