@@ -1,0 +1,57 @@
+#include "skin/ButtonFace.h"
+
+#include "skin/Blur.h"
+#include "skin/PngLoader.h"
+#include "skin/TextRender.h"
+
+namespace {
+
+void PrepareTemporary(TBitmap32& bitmap)
+{
+    bitmap.SetDrawMode(dmBlend);
+    bitmap.SetCombineMode(cmMerge);
+}
+
+void SetCaptionFont(TBitmap32& bitmap)
+{
+    bitmap.Font.Name = kCaptionFontName;
+    bitmap.Font.Size = kCaptionFontSize;
+    bitmap.Font.Style = kCaptionFontStyle;
+}
+
+}  // namespace
+
+void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const TRect& area, int x, int y,
+                      int face, int captionIndex, const std::wstring& caption, bool transparentBackground)
+{
+    const std::wstring text = ChooseCaption(captionIndex, caption);
+    TBitmap32 picture, composite, shadow;
+    PrepareTemporary(picture);
+    PrepareTemporary(composite);
+    PrepareTemporary(shadow);
+
+    if (const char* name = FaceResourceName(face))
+        LoadPngResource(name, picture);
+
+    composite.Resize(picture.Width(), picture.Height());
+    if (transparentBackground || !background)
+        composite.FillAll(0);
+    else
+        background->DrawRegionOnto(composite, 0, 0, area);
+    picture.DrawOnto(composite, 0, 0);
+
+    shadow.Resize(composite.Width(), composite.Height());
+    shadow.FillAll(0);
+    SetCaptionFont(composite);
+    SetCaptionFont(shadow);
+
+    const int shadowWidth = MeasureText(shadow, text);
+    const int captionWidth = MeasureText(composite, text);
+    const FaceLayout layout = ComputeFaceLayout(face, composite.Width(), shadowWidth, captionWidth);
+    RenderAntialiasedText(shadow, layout.ShadowX, layout.ShadowY, text, kCaptionTextLevel, kCaptionShadowColor);
+    BlurBitmap(&shadow, kCaptionShadowBlurMode);
+    shadow.DrawOnto(composite, 0, 0);
+    RenderAntialiasedText(composite, layout.CaptionX, layout.CaptionY, text, kCaptionTextLevel, kCaptionColor);
+
+    composite.DrawOnto(destination, x, y);
+}
