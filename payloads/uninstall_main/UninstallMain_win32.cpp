@@ -1,0 +1,9 @@
+// The uninstaller's entry point; everything it does lives in the uninstall library.
+#include <windows.h>
+
+#include "uninstall/Uninstaller_win32.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    return RunUninstaller(::GetCommandLineW());
+}

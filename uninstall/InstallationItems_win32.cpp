@@ -1,0 +1,83 @@
+#include "uninstall/InstallationItems_win32.h"
+
+#include <windows.h>
+
+#include "install/InstallFiles_win32.h"
+#include "install/InstallPaths_win32.h"
+#include "install/InstallRecords_win32.h"
+#include "install/LinkName.h"
+#include "install/Shortcuts_win32.h"
+#include "system/Shutdown_win32.h"
+
+namespace {
+// The programs menu folder the install puts its three links into.
+const char* const kMenuSubfolder = "Marlowind";
+const char* const kAutostartValue = "MarloWind";
+const char* const kProductValues[] = {"InstallPath", "IsFirstTime"};
+const char* const kSettings[] = {"autostart", "soundeffects", "showsearchbox",
+                                 "showclock", "showpopup", "showconsole"};
+
+void AddLinks(std::vector<RemovalItem>& items, const std::string& installFolder)
+{
+    const std::string messenger = LinkNameFor(installFolder + kPayloads[0].TargetFile);
+    const std::string desktop = ShortcutFolder(slDesktop);
+    if (!desktop.empty())
+        items.push_back(FileItem(LinkPathFor(desktop, "", messenger)));
+    const std::string programs = ShortcutFolder(slCommonPrograms);
+    if (programs.empty())
+        return;
+    items.push_back(FileItem(LinkPathFor(programs, "", messenger)));
+    items.push_back(FileItem(LinkPathFor(programs, kMenuSubfolder, messenger)));
+    for (const RawFileEntry& f : kInstallFolderFiles)
+        items.push_back(
+            FileItem(LinkPathFor(programs, kMenuSubfolder, LinkNameFor(installFolder + f.FileName))));
+    const std::string menu = StartMenuFolder();
+    if (!menu.empty())
+        items.push_back(FolderItem(menu));
+}
+
+void AddRegistry(std::vector<RemovalItem>& items)
+{
+    items.push_back(TreeItem(HKEY_CURRENT_USER, std::string(kUninstallKey) + "\\" + kUninstallSubkey));
+    items.push_back(ValueItem(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValue));
+    for (const char* name : kProductValues)
+        items.push_back(ValueItem(HKEY_CURRENT_USER, kProductKey, name));
+    for (const char* name : kSettings)
+        items.push_back(ValueItem(HKEY_CURRENT_USER, kConfigKey, name));
+    items.push_back(KeyIfEmptyItem(HKEY_CURRENT_USER, kConfigKey));
+    items.push_back(KeyIfEmptyItem(HKEY_CURRENT_USER, kProductKey));
+}
+}  // namespace
+
+std::vector<RemovalItem> InstallationItems()
+{
+    const std::string installFolder = InstallFolder();
+    const std::string sharedFolder = SharedDataFolder();
+    std::vector<RemovalItem> items;
+    for (const PayloadEntry& p : kPayloads)
+        items.push_back(FileItem(installFolder + p.TargetFile));
+    for (const RawFileEntry& f : kInstallFolderFiles)
+        items.push_back(FileItem(installFolder + f.FileName));
+    for (const PayloadEntry& p : kPayloads)
+        items.push_back(FileItem(installFolder + p.StreamFile));
+    for (const RawFileEntry& f : kSharedDataFiles)
+        items.push_back(FileItem(sharedFolder + f.FileName));
+    items.push_back(FolderItem(sharedFolder));
+    AddLinks(items, installFolder);
+    AddRegistry(items);
+    items.push_back(FolderItem(installFolder));
+    return items;
+}
+
+std::string InstalledMessengerPath()
+{
+    return InstallFolder() + kPayloads[0].TargetFile;
+}
+
+std::vector<RemovalFailure> RemoveInstallation()
+{
+    // Computed first so that a missing special folder stops before anything is closed.
+    const std::vector<RemovalItem> items = InstallationItems();
+    CloseRunningInstances(InstalledMessengerPath());
+    return RemoveItems(items);
+}

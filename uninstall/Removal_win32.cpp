@@ -1,0 +1,141 @@
+#include "uninstall/Removal_win32.h"
+
+#include "uninstall/RegistryRemoval_win32.h"
+
+namespace {
+bool IsMissing(DWORD code)
+{
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+}
+
+bool IsTransient(DWORD code)
+{
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
+           code == ERROR_LOCK_VIOLATION;
+}
+
+RemovalOutcome Fail(DWORD code, DWORD* error)
+{
+    if (error)
+        *error = code;
+    return RemovalOutcome::Failed;
+}
+
+RemovalOutcome RemoveFile(const std::string& path, DWORD* error)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        return IsMissing(code) ? RemovalOutcome::Absent : Fail(code, error);
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return Fail(ERROR_ACCESS_DENIED, error);
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // A program closed a moment ago, or the process that started us, may hold its
+    // executable for a little while after it ended.
+    DWORD code = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (::DeleteFileA(path.c_str()))
+            return RemovalOutcome::Removed;
+        code = ::GetLastError();
+        if (IsMissing(code))
+            return RemovalOutcome::Absent;
+        if (!IsTransient(code))
+            break;
+        ::Sleep(100);
+    }
+    return Fail(code, error);
+}
+
+RemovalOutcome RemoveFolder(const std::string& path, DWORD* error)
+{
+    if (::RemoveDirectoryA(path.c_str()))
+        return RemovalOutcome::Removed;
+    const DWORD code = ::GetLastError();
+    if (IsMissing(code))
+        return RemovalOutcome::Absent;
+    if (code == ERROR_DIR_NOT_EMPTY)
+        return RemovalOutcome::Kept;
+    return Fail(code, error);
+}
+
+RemovalOutcome FromRegistry(LONG status, DWORD* error)
+{
+    if (status == ERROR_SUCCESS)
+        return RemovalOutcome::Removed;
+    if (status == ERROR_FILE_NOT_FOUND)
+        return RemovalOutcome::Absent;
+    if (status == ERROR_DIR_NOT_EMPTY)
+        return RemovalOutcome::Kept;
+    return Fail(static_cast<DWORD>(status), error);
+}
+}  // namespace
+
+RemovalItem FileItem(const std::string& path)
+{
+    return {ItemKind::File, path, nullptr, ""};
+}
+
+RemovalItem FolderItem(const std::string& path)
+{
+    return {ItemKind::FolderIfEmpty, path, nullptr, ""};
+}
+
+RemovalItem ValueItem(HKEY root, const std::string& key, const std::string& name)
+{
+    return {ItemKind::RegistryValue, key, root, name};
+}
+
+RemovalItem TreeItem(HKEY root, const std::string& key)
+{
+    return {ItemKind::RegistryTree, key, root, ""};
+}
+
+RemovalItem KeyIfEmptyItem(HKEY root, const std::string& key)
+{
+    return {ItemKind::RegistryKeyIfEmpty, key, root, ""};
+}
+
+RemovalOutcome RemoveItem(const RemovalItem& item, DWORD* error)
+{
+    switch (item.Kind) {
+    case ItemKind::File:
+        return RemoveFile(item.Path, error);
+    case ItemKind::FolderIfEmpty:
+        return RemoveFolder(item.Path, error);
+    case ItemKind::RegistryValue:
+        return FromRegistry(DeleteRegistryValue(item.Root, item.Path, item.ValueName), error);
+    case ItemKind::RegistryTree:
+        return FromRegistry(DeleteRegistryTree(item.Root, item.Path), error);
+    case ItemKind::RegistryKeyIfEmpty:
+        return FromRegistry(DeleteRegistryKeyIfEmpty(item.Root, item.Path), error);
+    }
+    return Fail(ERROR_INVALID_PARAMETER, error);
+}
+
+std::vector<RemovalFailure> RemoveItems(const std::vector<RemovalItem>& items)
+{
+    std::vector<RemovalFailure> failures;
+    for (const RemovalItem& item : items) {
+        DWORD error = 0;
+        if (RemoveItem(item, &error) == RemovalOutcome::Failed)
+            failures.push_back({item, error});
+    }
+    return failures;
+}
+
+std::string DescribeItem(const RemovalItem& item)
+{
+    switch (item.Kind) {
+    case ItemKind::File:
+    case ItemKind::FolderIfEmpty:
+        return item.Path;
+    case ItemKind::RegistryValue:
+        return RootKeyName(item.Root) + "\\" + item.Path + ", value \"" + item.ValueName + "\"";
+    case ItemKind::RegistryTree:
+    case ItemKind::RegistryKeyIfEmpty:
+        return RootKeyName(item.Root) + "\\" + item.Path;
+    }
+    return item.Path;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The uninstaller's message texts (UTF-16, shown with the ...W functions).
+#include <string>
+#include <vector>
+
+#include "uninstall/Removal_win32.h"
+
+extern const wchar_t* const kUninstallCaption;  // "Marlowind setup"
+extern const wchar_t* const kConfirmText;       // the Yes/No question
+extern const wchar_t* const kRemovedText;       // everything was removed
+
+// The report of a removal that left `failures` behind (not empty): one line per item, its name
+// (DescribeItem) and the system's reason, then what the user can do.
+std::wstring FailureReport(const std::vector<RemovalFailure>& failures);
+
+// Text in the system code page as UTF-16.
+std::wstring WideFromAnsi(const std::string& text);

@@ -1,0 +1,50 @@
+#include "uninstall/Uninstaller_win32.h"
+
+#include <windows.h>
+
+#include "common/Exception.h"
+#include "uninstall/InstallationItems_win32.h"
+#include "uninstall/SelfRemoval_win32.h"
+#include "uninstall/UninstallTexts_win32.h"
+
+namespace {
+int Show(const std::wstring& text, UINT type)
+{
+    return ::MessageBoxW(nullptr, text.c_str(), kUninstallCaption, type | MB_SETFOREGROUND);
+}
+
+int RemoveAndReport()
+{
+    try {
+        const std::vector<RemovalFailure> failures = RemoveInstallation();
+        if (failures.empty()) {
+            Show(kRemovedText, MB_OK | MB_ICONINFORMATION);
+            return 0;
+        }
+        Show(FailureReport(failures), MB_OK | MB_ICONWARNING);
+    } catch (const std::exception& e) {
+        std::wstring text = WideFromAnsi(e.what());
+        if (!text.empty() && text.back() != L'.')
+            text += L'.';
+        Show(L"Marlowind instant messenger could not be removed.\n\n" + text, MB_OK | MB_ICONERROR);
+    }
+    return 1;
+}
+}  // namespace
+
+int RunUninstaller(const wchar_t* commandLine)
+{
+    const UniqueHandle starter = SecondStageStarter(commandLine);
+    if (starter) {
+        WaitForStarter(starter);
+        const int result = RemoveAndReport();
+        ScheduleOwnRemoval();
+        return result;
+    }
+    if (Show(kConfirmText, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return 0;
+    if (StartSecondStage())
+        return 0;
+    // Without a copy to hand over to, this file stays in use and is reported with the rest.
+    return RemoveAndReport();
+}
