@@ -131,31 +131,30 @@ TEST(ProcessEnumerationPsapiLibrary, LibraryInProgramFolderIsNotUsed)
     const std::string probe = folder.Path() + "mwprobe.exe";
     ASSERT_TRUE(CopyHelper("system_test_psapi_probe.exe", probe));
     ASSERT_TRUE(CopyHelper("system_planted\\psapi.dll", folder.Path() + "psapi.dll"));
-
     // Wine prefers its built-in libraries to files of the same name; this makes it prefer the
     // file, for the probe alone, as Windows does.
-    const std::string appKey = "Software\\Wine\\AppDefaults\\mwprobe.exe";
-    UniqueHkey overrides;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (appKey + "\\DllOverrides").c_str(), 0,
-                                nullptr, 0, KEY_SET_VALUE, nullptr, overrides.receive(), nullptr),
-              ERROR_SUCCESS);
-    const char order[] = "native,builtin";
-    ::RegSetValueExA(overrides.get(), "psapi", 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
-                     sizeof(order));
-    struct KeyRemover {
-        std::string key;
-        ~KeyRemover() { ::RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
-    } remover{appKey};
+    WineAppSettings settings("mwprobe.exe");
+    ASSERT_TRUE(settings.Set("DllOverrides", "psapi", "native,builtin"));
 
-    auto run = [&](const char* mode) -> DWORD {
-        ChildProcess child(probe, mode);
-        if (!child.Started() || !child.WaitEnded(30000))
-            return 99;
-        DWORD code = 99;
-        ::GetExitCodeProcess(child.Handle(), &code);
-        return code;
-    };
     // The ordinary search does find the planted library, so the check below means something.
-    EXPECT_EQ(run("naive"), 1u);
-    EXPECT_EQ(run("system"), 0u);
+    EXPECT_EQ(RunToExit(probe, "naive"), 1u);
+    EXPECT_EQ(RunToExit(probe, "system"), 0u);
+}
+
+// A program whose manifest declares the newer systems hears their own version numbers; the
+// shutdown compares full paths, so the list must carry them whatever the number.
+TEST(ProcessEnumerationPlatform, ReportedNewerVersionsStillListFullPaths)
+{
+    TempFolder folder;
+    const std::string probe = folder.Path() + "mwversion.exe";
+    ASSERT_TRUE(CopyHelper("system_test_psapi_probe.exe", probe));
+    WineAppSettings settings("mwversion.exe");
+    const struct {
+        const char* wine;
+        DWORD expected;
+    } cases[] = {{"win8", 60020}, {"win81", 60030}, {"win10", 100000}, {"win7", 60010}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(settings.Set("", "Version", c.wine));
+        EXPECT_EQ(RunToExit(probe, "list"), c.expected) << c.wine;
+    }
 }

@@ -163,3 +163,35 @@ std::string ChangeAsciiCase(std::string text, bool lower)
     }
     return text;
 }
+
+DWORD RunToExit(const std::string& exe, const std::string& arguments)
+{
+    ChildProcess child(exe, arguments);
+    DWORD code = 99999;
+    if (child.Started() && child.WaitEnded(30000))
+        ::GetExitCodeProcess(child.Handle(), &code);
+    return code;
+}
+
+WineAppSettings::WineAppSettings(const std::string& exeName)
+    : key_("Software\\Wine\\AppDefaults\\" + exeName)
+{
+}
+
+WineAppSettings::~WineAppSettings()
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+}
+
+bool WineAppSettings::Set(const std::string& subkey, const std::string& name,
+                          const std::string& value)
+{
+    UniqueHkey key;
+    const std::string path = subkey.empty() ? key_ : key_ + "\\" + subkey;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          key.receive(), nullptr) != ERROR_SUCCESS)
+        return false;
+    return ::RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}

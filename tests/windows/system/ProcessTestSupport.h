@@ -59,5 +59,24 @@ private:
 std::unique_ptr<ChildProcess> StartSleeper(const std::string& exe,
                                            const std::string& arguments = std::string());
 
+// Runs `exe` with `arguments` to its end; its exit code, or 99999 when it did not start or
+// end within half a minute.
+DWORD RunToExit(const std::string& exe, const std::string& arguments);
+
+// Wine's settings for one program (by file name), under HKCU\Software\Wine\AppDefaults;
+// removed on destruction.
+class WineAppSettings {
+public:
+    explicit WineAppSettings(const std::string& exeName);
+    ~WineAppSettings();
+    WineAppSettings(const WineAppSettings&) = delete;
+    WineAppSettings& operator=(const WineAppSettings&) = delete;
+    // Sets string value `name` in `subkey` ("" for the program's own key); false on failure.
+    bool Set(const std::string& subkey, const std::string& name, const std::string& value);
+
+private:
+    std::string key_;
+};
+
 // `text` with a-z turned into A-Z (or A-Z into a-z when `lower`).
 std::string ChangeAsciiCase(std::string text, bool lower);

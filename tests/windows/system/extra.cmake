@@ -2,7 +2,7 @@
 add_executable(system_test_windowed WIN32 ${dir}/helpers/windowed.cpp)
 add_executable(system_test_sleeper WIN32 ${dir}/helpers/sleeper.cpp)
 target_link_libraries(system_test_sleeper PRIVATE advapi32)
-add_executable(system_test_psapi_probe WIN32 ${dir}/helpers/psapi_probe.cpp)
+add_executable(system_test_psapi_probe WIN32 ${dir}/helpers/psapi_probe.cpp ${dir}/helpers/probe.rc)
 target_link_libraries(system_test_psapi_probe PRIVATE mw_system)
 # The planted library lives in a folder of its own: beside the test programs it would be
 # picked up by any of them that imports PSAPI.

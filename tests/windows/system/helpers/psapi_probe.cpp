@@ -1,12 +1,18 @@
-// Reports which PSAPI.DLL a program gets, when a foreign one lies in the program's folder.
+// Reports what the process toolkit does in a program whose manifest declares every current
+// system, so that the system reports its own version number.
 //   psapi_probe naive   loads "psapi.dll" by the ordinary search
 //   psapi_probe system  reads its own path through the process toolkit
-// Exit code: 0 = the system's library was used, 1 = the one in the program's folder, 2 = error.
+//     exit code: 0 = the system's library was used, 1 = the one in the program's folder,
+//     2 = error
+//   psapi_probe list    lists the processes with full paths
+//     exit code: major * 10000 + minor * 10 + (0 when the own entry carries the own full
+//     path, 1 when not)
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 
+#include "system/Platform_win32.h"
 #include "system/Processes_win32.h"
 
 namespace {
@@ -16,10 +22,31 @@ int Verdict(HMODULE psapi)
         return 2;
     return ::GetProcAddress(psapi, "MwPlantedLibrary") ? 1 : 0;
 }
+
+std::string OwnPath()
+{
+    char own[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, own, MAX_PATH);
+    return std::string(own, n);
+}
+
+int ListVerdict()
+{
+    ProcessList list;
+    GetProcessList(list, true);
+    int status = 1;
+    for (const ProcessEntry& e : list)
+        if (e.Id == ::GetCurrentProcessId() && e.Name == OwnPath())
+            status = 0;
+    const PlatformVersion& v = CurrentPlatform();
+    return static_cast<int>(v.Major * 10000 + v.Minor * 10) + status;
+}
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
+    if (std::strstr(commandLine, "list"))
+        return ListVerdict();
     if (std::strstr(commandLine, "naive"))
         return Verdict(::LoadLibraryA("psapi.dll"));
     if (!std::strstr(commandLine, "system"))
@@ -27,9 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     const std::string name = GetProcessFileName(::GetCurrentProcessId(), true);
     if (name == "planted")
         return 1;
-    char own[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, own, MAX_PATH);
-    if (n == 0 || name != std::string(own, n))
+    if (name != OwnPath())
         return 2;
     return Verdict(::GetModuleHandleA("psapi.dll"));
 }
