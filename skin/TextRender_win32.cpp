@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <cstdint>
 
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
@@ -58,7 +58,7 @@ private:
 UniqueHfont CreateGdiFont(const TFont32& font, int scale, int dpiY, DWORD quality)
 {
     const std::wstring face = ToWide(font.Name);
-    const int height = -::MulDiv(font.Size * scale, dpiY, 72);
+    const int height = -::MulDiv(font.Size, dpiY * scale, 72);
     UniqueHfont handle(::CreateFontW(height, 0, 0, 0, (font.Style & fsBold) ? FW_BOLD : FW_NORMAL,
                                      (font.Style & fsItalic) ? TRUE : FALSE,
                                      (font.Style & fsUnderline) ? TRUE : FALSE,
@@ -115,6 +115,9 @@ void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& 
         if (!::GetTextExtentPoint32W(target.get(), measured.data(), static_cast<int>(measured.size()), &extent))
             return;
     }
+    // No scratch side may overflow when rounded up; such a bitmap could not be had anyway.
+    if (extent.cx < 0 || extent.cy < 0 || extent.cx > INT32_MAX - factor || extent.cy > INT32_MAX - factor)
+        throw EBitmapError("Can't allocate the DIB handle");
 
     TBitmap32 scratch;
     scratch.Resize(ScratchSide(extent.cx, factor), ScratchSide(extent.cy, factor));

@@ -104,7 +104,7 @@ TEST(TextMeasure, CalibriMeasuresAsItsCarlitoStandIn)
     EXPECT_NE(calibri, MeasureText(bitmap, text));
 }
 
-TEST(TextMeasure, EmptyBitmapMeasuresLikeAFullOne)
+TEST(TextMeasure, MeasuresInTheSystemCodePageOnAnyBitmap)
 {
     TBitmap32 empty, full;
     full.Resize(40, 20);
@@ -112,14 +112,8 @@ TEST(TextMeasure, EmptyBitmapMeasuresLikeAFullOne)
     UseCaptionFont(full);
     EXPECT_GT(MeasureText(empty, L"Close"), 0);
     EXPECT_EQ(MeasureText(empty, L"Close"), MeasureText(full, L"Close"));
-}
-
-TEST(TextMeasure, MeasuresTheCodePageConversion)
-{
     // A character outside the system code page measures as the '?' it becomes.
-    TBitmap32 bitmap;
-    UseCaptionFont(bitmap);
-    EXPECT_EQ(MeasureText(bitmap, L"\u4E2D\u6587"), MeasureText(bitmap, L"??"));
+    EXPECT_EQ(MeasureText(full, L"\u4E2D\u6587"), MeasureText(full, L"??"));
 }
 
 TEST(TextRender, AlphaOnlyWhereTheGlyphsAre)
@@ -249,13 +243,4 @@ TEST(TextRender, EmptyTargetOrTextChangesNothing)
     RenderAntialiasedText(canvas, 0, 0, L"", 3, 0xFFFFFFFF);
     for (TColor32 p : PixelsOf(canvas))
         ASSERT_EQ(p, 0x12345678u);
-}
-
-TEST(TextRender, ClipsTextRunningOffTheBitmap)
-{
-    TBitmap32 canvas;
-    TransparentCanvas(canvas, 30, 12);
-    RenderAntialiasedText(canvas, -8, -6, L"Feedback", 4, 0xFFFFFFFF);
-    RenderAntialiasedText(canvas, 20, 5, L"Feedback", 2, 0xFFFFFFFF);
-    EXPECT_GT(CoverageOf(canvas).Sum, 0);
 }
