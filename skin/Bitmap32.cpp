@@ -35,6 +35,8 @@ TColor32 BlendPixel(TColor32 f, TColor32 b, uint8_t masterAlpha)
     const uint32_t a = Div255(Channel(f, 24) * masterAlpha);
     if (a == 0)
         return b;
+    if (a == 255)
+        return 0xFF000000 | f;
     const uint32_t na = 255 - a;
     const uint32_t ra = a + Div255(Channel(b, 24) * na);
     const uint32_t r = Div255(Channel(f, 16) * a + Channel(b, 16) * na);

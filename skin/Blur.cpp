@@ -6,34 +6,19 @@
 
 namespace {
 
-struct Kernel {
-    int radius;
-    int weights[5];  // one direction; the window's weight is the product of row and column
-    uint32_t divisor;
-};
-
-const Kernel* KernelOf(int mode)
+// Both kernels are products of a row and a column weight (W), so the window sum is the column
+// sums of the rows above and below, weighted again across: exact integers either way. The
+// divisor is a constant so that the division compiles to a multiplication.
+template <int R, uint32_t Divisor>
+void Convolve(const TColor32* from, TBitmap32& to, const uint32_t (&weights)[2 * R + 1])
 {
-    static const Kernel box{2, {1, 1, 1, 1, 1}, 25};
-    static const Kernel soft{1, {1, 2, 1}, 16};
-    switch (mode) {
-    case 0: return &box;
-    case 1: return &soft;
-    default: return nullptr;
-    }
-}
-
-// Both kernels are products of a row and a column weight, so the window sum is the column
-// sums of the rows above and below, weighted again across: exact integers either way.
-void Convolve(const TColor32* from, TBitmap32& to, const Kernel& k)
-{
-    const int32_t w = to.Width(), h = to.Height(), r = k.radius;
+    const int32_t w = to.Width(), h = to.Height();
     std::vector<uint32_t> columns(static_cast<size_t>(w) * 4);
-    for (int32_t y = r; y < h - r; ++y) {
+    for (int32_t y = R; y < h - R; ++y) {
         std::fill(columns.begin(), columns.end(), 0);
-        for (int dy = -r; dy <= r; ++dy) {
+        for (int dy = -R; dy <= R; ++dy) {
             const TColor32* row = from + static_cast<size_t>(y + dy) * w;
-            const uint32_t weight = static_cast<uint32_t>(k.weights[dy + r]);
+            const uint32_t weight = weights[dy + R];
             uint32_t* c = columns.data();
             for (int32_t x = 0; x < w; ++x, c += 4) {
                 const TColor32 p = row[x];
@@ -44,20 +29,25 @@ void Convolve(const TColor32* from, TBitmap32& to, const Kernel& k)
             }
         }
         TColor32* out = to.Row(y);
-        for (int32_t x = r; x < w - r; ++x) {
+        for (int32_t x = R; x < w - R; ++x) {
             uint32_t sum[4] = {0, 0, 0, 0};
-            for (int dx = -r; dx <= r; ++dx) {
-                const uint32_t weight = static_cast<uint32_t>(k.weights[dx + r]);
+            for (int dx = -R; dx <= R; ++dx) {
+                const uint32_t weight = weights[dx + R];
                 const uint32_t* c = &columns[static_cast<size_t>(x + dx) * 4];
                 for (int i = 0; i < 4; ++i)
                     sum[i] += weight * c[i];
             }
             // The weights add up to the divisor, so no quotient exceeds 255.
-            out[x] = (sum[0] / k.divisor) << 24 | (sum[1] / k.divisor) << 16 |
-                     (sum[2] / k.divisor) << 8 | (sum[3] / k.divisor);
+            out[x] = (sum[0] / Divisor) << 24 | (sum[1] / Divisor) << 16 | (sum[2] / Divisor) << 8 |
+                     (sum[3] / Divisor);
         }
     }
-    to.Changed({r, r, w - r, h - r});
+    to.Changed({R, R, w - R, h - R});
+}
+
+int RadiusOf(int mode)
+{
+    return mode == 0 ? 2 : mode == 1 ? 1 : -1;
 }
 
 }  // namespace
@@ -77,12 +67,17 @@ void BlurBitmap(const TBitmap32* source, TBitmap32* destination, int mode)
         throw EBitmapError("Destination is nil");
     if (destination != source)
         destination->Assign(*source);
-    const Kernel* k = KernelOf(mode);
+    const int r = RadiusOf(mode);
     const int32_t w = source->Width(), h = source->Height();
-    if (!k || w < 2 * k->radius + 1 || h < 2 * k->radius + 1)
+    if (r < 0 || w < 2 * r + 1 || h < 2 * r + 1)
         return;
     // The window reads the original pixels, so they are read from a copy.
     source->Store()->Sync();
     std::vector<TColor32> copy(source->Bits(), source->Bits() + static_cast<size_t>(w) * h);
-    Convolve(copy.data(), *destination, *k);
+    static const uint32_t box[5] = {1, 1, 1, 1, 1};
+    static const uint32_t soft[3] = {1, 2, 1};
+    if (mode == 0)
+        Convolve<2, 25>(copy.data(), *destination, box);
+    else
+        Convolve<1, 16>(copy.data(), *destination, soft);
 }
