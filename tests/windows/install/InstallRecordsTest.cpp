@@ -24,32 +24,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(RegistryRecords, TRegistryCreatesPathsAndWritesTypes)
-{
-    TRegistry r;
-    r.SetRootKey(HKEY_CURRENT_USER);
-    ASSERT_TRUE(r.OpenKey(std::string(kScratch) + "\\A\\B", true));
-    r.WriteString("s", "text");
-    r.WriteInteger("n", 0xDEADBEEF);
-    r.WriteBool("f", false);
-    // Relative to the open key, then absolute from the root again.
-    ASSERT_TRUE(r.OpenKey("C", true));
-    r.WriteString("s", "");
-    ASSERT_TRUE(r.OpenKey(std::string("\\") + kScratch, false));
-    r.WriteInteger("top", 7);
-    r.CloseKey();
-
-    const std::string ab = std::string(kScratch) + "\\A\\B";
-    const RegValue s = ReadRegValue(HKEY_CURRENT_USER, ab, "s");
-    EXPECT_EQ(s.Type, DWORD(REG_SZ));
-    EXPECT_EQ(s.String, "text");
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, ab, "n").Number, 0xDEADBEEFu);
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, ab, "f").Type, DWORD(REG_DWORD));
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, ab, "f").Number, 0u);
-    EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, ab + "\\C", "s").Exists);
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kScratch, "top").Number, 7u);
-}
-
 TEST_F(RegistryRecords, TRegistryFailuresNameTheValueOrKey)
 {
     TRegistry r;

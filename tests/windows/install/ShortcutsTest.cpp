@@ -88,21 +88,6 @@ TEST_F(WriteShortcutCase, NoFolderMeansNothingDoneAndTrue)
     EXPECT_FALSE(PathIsFile("\\Tool.lnk"));
 }
 
-TEST_F(WriteShortcutCase, EveryLocationHasItsFolder)
-{
-    EXPECT_EQ(ShortcutFolder(slDesktop), GetSpecialFolder(CSIDL_DESKTOP));
-    EXPECT_EQ(ShortcutFolder(slStartMenuIdList), GetStartMenuFolder());
-    EXPECT_EQ(ShortcutFolder(slSendTo), GetSpecialFolder(CSIDL_SENDTO));
-    EXPECT_EQ(ShortcutFolder(slStartMenu), GetSpecialFolder(CSIDL_STARTMENU));
-    EXPECT_EQ(ShortcutFolder(slCommonPrograms), GetSpecialFolder(CSIDL_COMMON_PROGRAMS));
-    const std::string sendTo = GetSpecialFolder(CSIDL_SENDTO);
-    ::CreateDirectoryA(sendTo.c_str(), nullptr);
-    WriteShortcut(target_ + "\\Tool.exe", slSendTo, "", "", "", "", saCreate);
-    EXPECT_TRUE(PathIsFile(sendTo + "\\Tool.lnk"));
-    WriteShortcut(target_ + "\\Tool.exe", slSendTo, "", "", "", "", saDelete);
-    EXPECT_FALSE(PathIsFile(sendTo + "\\Tool.lnk"));
-}
-
 TEST_F(WriteShortcutCase, WithoutComTheLinkObjectIsMissing)
 {
     std::string message;
