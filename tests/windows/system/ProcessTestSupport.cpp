@@ -1,5 +1,6 @@
 #include "ProcessTestSupport.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -31,7 +32,12 @@ BOOL CALLBACK FindWindowOf(HWND window, LPARAM param)
     auto* wanted = reinterpret_cast<std::pair<DWORD, bool>*>(param);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (owner == wanted->first) {
+    // The system may give a process helper windows of its own before the helper's window
+    // exists; only the helper's visible main window shows that it is ready.
+    char className[64] = {};
+    ::GetClassNameA(window, className, sizeof(className));
+    if (owner == wanted->first && ::IsWindowVisible(window) &&
+        std::strcmp(className, "MwSystemTestWindow") == 0) {
         wanted->second = true;
         return FALSE;
     }
@@ -133,7 +139,7 @@ bool ChildProcess::WaitForWindow(DWORD ms) const
         std::pair<DWORD, bool> wanted(id_, false);
         ::EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&wanted));
         if (wanted.second)
-            return true;
+            return ::WaitForInputIdle(process_.get(), ms) == 0;
         if (!Running())
             return false;
         ::Sleep(20);

@@ -46,7 +46,8 @@ public:
     bool Running() const;
     // True when the process has ended within `ms` milliseconds.
     bool WaitEnded(DWORD ms) const;
-    // True when the process owns a top-level window within `ms` milliseconds.
+    // True when the process shows its main window (of the windowed helper's class) and waits
+    // for input, within `ms` milliseconds.
     bool WaitForWindow(DWORD ms) const;
 
 private:

@@ -5,6 +5,11 @@
 #include "system/Processes_win32.h"
 #include "system/Shutdown_win32.h"
 
+void PrintTo(CloseProcessResult result, std::ostream* out)
+{
+    *out << static_cast<int>(result);
+}
+
 namespace {
 constexpr DWORD kStartMs = 20000;
 
