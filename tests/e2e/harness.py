@@ -1,0 +1,570 @@
+#!/usr/bin/python3
+"""Drives the real MarlowindSetup.exe under Wine as a person would: xdotool moves and clicks the
+pointer, screenshots tell the pages apart, and a small checker program inside the prefix reads
+windows, processes, links and registry values. One scenario per run (see SCENARIOS)."""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+# Client coordinates of the foreground page.
+BUTTON_X = {"back": 30, "next": 110, "install": 110, "cancel": 200, "close": 200}
+BUTTON_Y = 230
+BUTTON_W, BUTTON_H = 78, 25
+RADIO = (16, 211)
+BARE_SPOT = (12, 210)
+OFFSET = (135, 30)
+PAGE_W, PAGE_H = 285, 260
+WALL_W, WALL_H = 446, 365
+DRAG_SPOT = (200, 15)
+CLOSE_SPOT = (407, 21)
+OPAQUE_SPOT = (60, 250)
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(predicate, timeout, what, interval=0.1):
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+class Image:
+    """A screenshot as raw RGB (from a binary PPM)."""
+
+    def __init__(self, data):
+        parts = []
+        pos = 0
+        while len(parts) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            parts.append(data[pos:end])
+            pos = end
+        self.width, self.height = int(parts[1]), int(parts[2])
+        self.pixels = data[pos + 1:]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def region(self, x, y, w, h):
+        rows = []
+        for yy in range(y, y + h):
+            i = (yy * self.width + x) * 3
+            rows.append(self.pixels[i:i + w * 3])
+        return b"".join(rows)
+
+
+class Session:
+    def __init__(self, args):
+        self.build = os.path.abspath(args.build)
+        self.source = os.path.abspath(args.source)
+        self.prefix = os.path.abspath(args.prefix)
+        self.shots = os.path.join(self.build, "screenshots")
+        os.makedirs(self.shots, exist_ok=True)
+        self.home = os.path.join(self.build, "e2e-home")
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", HOME=self.home)
+        self.xvfb = None
+        if not self.env.get("DISPLAY"):
+            self.start_xvfb()
+        self.installer = None
+        self.folders = {}
+
+    # --- display and input -------------------------------------------------------------
+    def start_xvfb(self):
+        for n in range(141, 190):
+            if os.path.exists("/tmp/.X11-unix/X%d" % n) or os.path.exists("/tmp/.X%d-lock" % n):
+                continue
+            self.xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24",
+                                          "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+            wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % n), 10, "Xvfb")
+            self.env["DISPLAY"] = ":%d" % n
+            return
+        raise Failure("no free display for Xvfb")
+
+    def xdotool(self, *args):
+        r = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env,
+                           capture_output=True, text=True)
+        return r.stdout
+
+    def window_geometry(self, name, width=None):
+        """(x, y, w, h) of the visible window titled exactly `name` (of that width), or None."""
+        for wid in self.xdotool("search", "--onlyvisible", "--name", "^%s$" % name).split():
+            out = self.xdotool("getwindowgeometry", "--shell", wid)
+            g = dict(line.split("=", 1) for line in out.split() if "=" in line)
+            if not g:
+                continue
+            geo = (int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"]))
+            if width is None or geo[2] == width:
+                return geo
+        return None
+
+    def foreground(self):
+        return self.window_geometry("SetupWizardH", PAGE_W)
+
+    def background(self):
+        return self.window_geometry("Marlowind setup", WALL_W)
+
+    def press(self, x, y, button=1):
+        self.xdotool("mousemove", "--sync", x, y)
+        time.sleep(0.05)
+        self.xdotool("mousedown", button)
+        time.sleep(0.05)
+
+    def release(self, x, y, button=1):
+        self.xdotool("mousemove", "--sync", x, y)
+        time.sleep(0.05)
+        self.xdotool("mouseup", button)
+        time.sleep(0.1)
+
+    def click_page(self, x, y, button=1):
+        fx, fy, _, _ = self.foreground()
+        self.press(fx + x, fy + y, button)
+        self.release(fx + x, fy + y, button)
+
+    def click_button(self, name, button=1):
+        self.click_page(BUTTON_X[name] + BUTTON_W // 2, BUTTON_Y + BUTTON_H // 2, button)
+
+    def screenshot(self, save=None):
+        data = subprocess.run(["/usr/bin/import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
+                              capture_output=True).stdout
+        image = Image(data)
+        if save:
+            path = os.path.join(self.shots, save + ".ppm")
+            with open(path, "wb") as f:
+                f.write(data)
+            subprocess.run(["/usr/bin/convert", path, path[:-4] + ".png"])
+            os.remove(path)
+        return image
+
+    # --- what the page shows -------------------------------------------------------------
+    def page_state(self, image=None):
+        """The page as a person sees it: which buttons, the licence box, the radio."""
+        geo = self.foreground()
+        if not geo:
+            return None
+        image = image or self.screenshot()
+        fx, fy = geo[0], geo[1]
+
+        def coloured(x, y):
+            r, g, b = image.pixel(fx + x, fy + y)
+            return max(r, g, b) - min(r, g, b) > 40 or max(r, g, b) < 160
+
+        # Rows above and below the caption: the face's own colour.
+        buttons = tuple(x for x in (30, 110, 200)
+                        if sum(coloured(x + dx, BUTTON_Y + dy) for dx in range(10, 68, 4)
+                               for dy in (4, 21)) > 20)
+        licence = image.pixel(fx + 9, fy + 120) == (192, 192, 192)
+        radio = coloured(*RADIO)
+        page = {(110, 200): 1, (30, 110, 200): 3 if not licence else 2, (200,): 4, (): 0}.get(buttons)
+        return {"page": page, "buttons": buttons, "licence": licence, "radio_on": radio,
+                "fg": geo, "page_pixels": image.region(fx, fy, PAGE_W, PAGE_H)}
+
+    def wait_page(self, page, timeout=15, save=None):
+        def ready():
+            s = self.page_state()
+            return s if s and s["page"] == page else None
+        state = wait_for(ready, timeout, "page %d" % page, 0.2)
+        time.sleep(0.3)  # let the last repaint land before the picture is kept
+        if save:
+            state = self.page_state(self.screenshot(save))
+        return state
+
+    # --- the prefix ----------------------------------------------------------------------
+    def checker(self, *queries):
+        exe = os.path.join(self.build, "tests", "e2e", "e2e_check.exe")
+        text = "".join("\t".join(q) + "\n" for q in queries)
+        r = subprocess.run(["wine", exe], input=text, env=self.env, capture_output=True,
+                           text=True, timeout=60)
+        return [line.split("\t") for line in r.stdout.splitlines() if line and line != "end"]
+
+    def folder(self, csidl):
+        if csidl not in self.folders:
+            self.folders[csidl] = self.checker(("folder", str(csidl)))[0][2]
+        return self.folders[csidl]
+
+    def host_path(self, windows_path):
+        check(windows_path[1:3] == ":\\", "not a drive path: " + windows_path)
+        path = os.path.join(self.prefix, "dosdevices", windows_path[0].lower() + ":")
+        for part in windows_path[3:].split("\\"):
+            match = [e for e in os.listdir(path) if e.lower() == part.lower()] \
+                if os.path.isdir(path) else []
+            path = os.path.join(path, match[0] if match else part)
+        return path
+
+    def processes(self):
+        return [row for row in self.checker(("processes",)) if row[0] == "process"]
+
+    def running(self, windows_path):
+        return any(p[2].lower() == windows_path.lower() for p in self.processes())
+
+    def windows(self):
+        return self.checker(("windows",))
+
+    def stop_wine(self):
+        subprocess.run(["wineserver", "-k"], env=self.env)
+        subprocess.run(["wineserver", "-w"], env=self.env)
+        self.installer = None
+
+    # --- the installer -------------------------------------------------------------------
+    def start_installer(self):
+        exe = os.path.join(self.build, "MarlowindSetup.exe")
+        started = time.monotonic()
+        self.installer = subprocess.Popen(["wine", exe], env=self.env,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # On screen: the foreground window is mapped and shows page 1's buttons.
+        wait_for(self.foreground, 60, "the wizard window", 0.02)
+
+        def page_one():
+            s = self.page_state()
+            return s and s["page"] == 1
+        wait_for(page_one, 30, "page 1", 0.05)
+        return time.monotonic() - started
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.installer.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the installer did not end")
+
+    def check_pair(self):
+        bg, fg = self.background(), self.foreground()
+        check(bg and fg, "both windows are on screen")
+        check((fg[0] - bg[0], fg[1] - bg[1]) == OFFSET,
+              "foreground at %s of the background, not %s" % ((fg[0] - bg[0], fg[1] - bg[1]), OFFSET))
+        return bg, fg
+
+    def installer_windows(self):
+        pid = None
+        rows = self.windows()
+        for r in rows:
+            if r[0] == "window" and r[10] == "TSetupWizardH":
+                pid = r[1]
+        return [r for r in rows if r[0] == "window" and r[1] == pid], rows
+
+
+# --- scenarios ---------------------------------------------------------------------------
+PF = None
+
+
+def expand(s, text):
+    return (text.replace("{PF}", s.folder(38)).replace("{PD}", s.folder(35))
+            .replace("{DESKTOP}", s.folder(0)).replace("{PROGRAMS}", s.folder(23))
+            .replace("{BUILD}", s.build).replace("{SOURCE}", s.source))
+
+
+def reset_install(s):
+    for windows_path in ("{PF}\\Marlowind", "{PD}\\Marlowind", "{PROGRAMS}\\Marlowind",
+                         "{PROGRAMS}\\Marlowind.lnk", "{DESKTOP}\\Marlowind.lnk"):
+        path = s.host_path(expand(s, windows_path))
+        if os.path.isdir(path) and not os.path.islink(path):
+            shutil.rmtree(path)
+        elif os.path.lexists(path):
+            os.remove(path)
+
+
+def check_expected_install(s):
+    table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected_install.tsv")
+    problems = []
+    queries, rows = [], []
+    for line in open(table, encoding="utf-8"):
+        line = line.rstrip("\n")
+        if not line or line.startswith("#"):
+            continue
+        f = [expand(s, x) for x in line.split("\t")]
+        rows.append(f)
+        if f[0] == "reg":
+            queries.append(("reg", f[1], f[2], f[3]))
+        elif f[0] == "link":
+            queries.append(("link", f[1]))
+    answers = {}
+    for a in s.checker(*queries):
+        key = tuple(a[1:4]) if a[0] == "reg" else (a[1],)
+        answers[key] = a
+    running = [p[2].lower() for p in s.processes()]
+    for f in rows:
+        if f[0] == "file":
+            path = s.host_path(f[1])
+            if not os.path.isfile(path):
+                problems.append("missing file " + f[1])
+            elif open(path, "rb").read() != open(f[2], "rb").read():
+                problems.append("file %s differs from %s" % (f[1], f[2]))
+        elif f[0] == "absent":
+            if os.path.lexists(s.host_path(f[1])):
+                problems.append("left behind: " + f[1])
+        elif f[0] == "reg":
+            a = answers.get((f[1], f[2], f[3]))
+            got = (a[4], a[5]) if a else ("no answer", "")
+            if got != (f[4], f[5]):
+                problems.append("registry %s\\%s %s: %s, expected %s" % (f[1], f[2], f[3], got, (f[4], f[5])))
+        elif f[0] == "link":
+            a = answers.get((f[1],))
+            got = tuple(a[2:7]) if a else ("no answer",)
+            want = ("ok", f[2], f[3], f[4], f[5] if len(f) > 5 else "")
+            if tuple(x.lower() if i in (1, 2) else x for i, x in enumerate(got)) != \
+                    tuple(x.lower() if i in (1, 2) else x for i, x in enumerate(want)):
+                problems.append("link %s: %s, expected %s" % (f[1], got, want))
+        elif f[0] == "process":
+            if f[1].lower() not in running:
+                problems.append("not running: " + f[1])
+    check(not problems, "install state:\n  " + "\n  ".join(problems))
+    print("install state: %d entries as expected" % len(rows))
+
+
+def scenario_happy(s):
+    reset_install(s)
+    # A copy of the messenger already running from the install folder.
+    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+    os.makedirs(os.path.dirname(s.host_path(messenger)))
+    shutil.copy(os.path.join(s.build, "payloads", "Marlowind.exe"), s.host_path(messenger))
+    old = subprocess.Popen(["wine", s.host_path(messenger)], env=s.env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: s.running(messenger), 30, "the old messenger", 0.5)
+
+    took = s.start_installer()
+    print("first page on screen after %.2f s" % took)
+    state = s.wait_page(1, save="page1")
+    s.check_pair()
+    mine, _ = s.installer_windows()
+    on_taskbar = [w for w in mine if w[3] == "1" and w[4] == "0" and not int(w[5], 16) & 0x80]
+    check([w[11] for w in on_taskbar] == ["Marlowind setup"],
+          "one taskbar window titled Marlowind setup, got %s" % [w[11] for w in on_taskbar])
+    for w in mine:
+        if w[10] in ("TSetupWizardH", "TSetupWizard"):
+            check(int(w[5], 16) & 0x8, w[10] + " is topmost")
+
+    before = state["page_pixels"]
+    s.click_page(*BARE_SPOT)
+    time.sleep(0.5)
+    check(s.page_state()["page_pixels"] == before, "a click on page 1's bare image changed nothing")
+
+    s.click_button("next")
+    state = s.wait_page(2, save="page2")
+    check(state["licence"] and not state["radio_on"], "page 2 shows the licence, not agreed")
+    s.click_button("next")
+    time.sleep(1.0)
+    check(s.page_state()["page"] == 2, "Next without agreement stays on page 2")
+    for want in (True, False, True):
+        s.click_page(*RADIO)
+        wait_for(lambda: s.page_state()["radio_on"] == want, 5, "radio %s" % want)
+    s.screenshot("page2-agreed")
+    s.click_button("back")
+    s.wait_page(1)
+    s.click_button("next")
+    state = s.wait_page(2)
+    check(state["licence"] and state["radio_on"], "back on page 2: licence reloaded, still agreed")
+    check(s.running(messenger), "the old messenger still runs before page 3")
+    s.click_button("next")
+    s.wait_page(3, timeout=30, save="page3")
+    check(not s.running(messenger), "the old messenger is gone once page 3 shows")
+    old.wait(10)
+
+    before = s.page_state()["page_pixels"]
+    s.click_page(*BARE_SPOT)
+    time.sleep(0.5)
+    check(s.page_state()["page_pixels"] == before, "a click on page 3's bare image changed nothing")
+
+    s.click_button("install")
+    s.wait_page(4, timeout=120, save="page4")
+    before = s.page_state()["page_pixels"]
+    s.click_page(*BARE_SPOT)
+    time.sleep(0.5)
+    check(s.page_state()["page_pixels"] == before, "a click on page 4's bare image changed nothing")
+    s.click_button("close")
+    code = s.wait_exit()
+    check(code == 0, "installer exit code %s" % code)
+    wait_for(lambda: s.running(messenger), 30, "the installed messenger", 0.5)
+    check_expected_install(s)
+
+
+def scenario_cancel(s):
+    for page in (1, 2, 3):
+        s.start_installer()
+        if page >= 2:
+            s.click_button("next")
+            s.wait_page(2)
+        if page == 3:
+            s.click_page(*RADIO)
+            wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
+            s.click_button("next")
+            s.wait_page(3, timeout=30)
+        s.click_button("cancel")
+        code = s.wait_exit()
+        check(code == 0, "cancel on page %d: exit code %s" % (page, code))
+        check(not s.foreground() and not s.background(), "cancel on page %d: both windows gone" % page)
+        print("cancel on page %d ends the program" % page)
+        s.stop_wine()
+
+
+def scenario_pointer(s):
+    s.start_installer()
+    # A right-button click works as a left one, on buttons and on the radio.
+    s.click_button("next", button=3)
+    s.wait_page(2)
+    s.click_page(*RADIO, button=3)
+    wait_for(lambda: s.page_state()["radio_on"], 5, "radio toggled by the right button")
+    s.click_button("next")
+    s.wait_page(3, timeout=30)
+    # Press on Back, drag off the button, release elsewhere: Back still happens.
+    fx, fy, _, _ = s.foreground()
+    s.press(fx + BUTTON_X["back"] + 39, fy + BUTTON_Y + 12)
+    s.xdotool("mousemove", fx + 150, fy + 120)
+    time.sleep(0.1)
+    s.release(fx + 150, fy + 150)
+    s.wait_page(2)
+    print("press, drag off and release elsewhere triggers the button")
+
+    # Dragging the top strip moves both windows, the foreground kept in the hole.
+    bg, _ = s.check_pair()
+    s.press(bg[0] + DRAG_SPOT[0], bg[1] + DRAG_SPOT[1])
+    for step in range(1, 6):
+        s.xdotool("mousemove", bg[0] + DRAG_SPOT[0] + 12 * step, bg[1] + DRAG_SPOT[1] + 8 * step)
+        time.sleep(0.05)
+    s.release(bg[0] + DRAG_SPOT[0] + 60, bg[1] + DRAG_SPOT[1] + 40)
+    moved = wait_for(lambda: (lambda b: b if b and b[:2] == (bg[0] + 60, bg[1] + 40) else None)(s.background()),
+                     5, "the background moved by (60, 40)")
+    time.sleep(0.3)
+    s.check_pair()
+    s.screenshot("dragged")
+    print("dragging moves both windows: background now at", moved[:2])
+
+    # A press on an opaque part outside the strip, moved and released, does nothing.
+    bg = moved
+    s.press(bg[0] + OPAQUE_SPOT[0], bg[1] + OPAQUE_SPOT[1])
+    s.xdotool("mousemove", bg[0] + OPAQUE_SPOT[0] + 50, bg[1] + OPAQUE_SPOT[1] + 30)
+    time.sleep(0.1)
+    s.release(bg[0] + OPAQUE_SPOT[0] + 50, bg[1] + OPAQUE_SPOT[1] + 30)
+    time.sleep(0.5)
+    check(s.background()[:2] == bg[:2], "a press outside the strip moves nothing")
+    check(s.page_state()["page"] == 2, "the wizard is still on page 2")
+    s.check_pair()
+
+    # A release on the close cross closes both windows and ends the program.
+    s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+    s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+    code = s.wait_exit()
+    check(code == 0, "close cross: exit code %s" % code)
+    check(not s.foreground() and not s.background(), "close cross: both windows gone")
+    print("the close cross ends the program")
+
+
+def scenario_failing(s):
+    reset_install(s)
+    # A file where the install folder should go: the folder can't be created.
+    blocker = s.host_path(expand(s, "{PF}\\Marlowind"))
+    with open(blocker, "w") as f:
+        f.write("in the way\n")
+    try:
+        s.start_installer()
+        s.click_button("next")
+        s.wait_page(2)
+        s.click_page(*RADIO)
+        wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
+        s.click_button("next")
+        s.wait_page(3, timeout=30)
+        s.click_button("install")
+
+        def message_box():
+            mine, rows = s.installer_windows()
+            for w in mine:
+                if w[10] == "#32770" and w[3] == "1":
+                    texts = [r[2] for r in rows if r[0] == "text" and len(r) > 2 and r[1] == w[2]]
+                    return w, texts
+            return None
+        box, texts = wait_for(message_box, 60, "the error message box", 0.5)
+        s.screenshot("install-error")
+        check(box[11] == "Marlowind setup", "message box caption %r" % box[11])
+        want = 'Cannot create file "%s\\Marlowind\\Marlowind.zip". ' % s.folder(38)
+        message = [t for t in texts if t.startswith("Cannot create file")]
+        check(message and message[0].startswith(want) and message[0].endswith("."),
+              "message box text %r, expected %r..." % (texts, want))
+        print("error shown:", message[0])
+        s.checker(("press-ok", box[2]))
+        wait_for(lambda: not message_box(), 10, "the message box to close", 0.5)
+        time.sleep(0.5)
+        state = s.page_state(s.screenshot("after-error"))
+        check(state and state["page"] == 0, "the wizard stays open with no buttons after the error")
+        s.check_pair()
+        check(s.installer.poll() is None, "the installer still runs")
+        bg = s.background()
+        s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+        s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+        check(s.wait_exit() == 0, "exit code 0 after closing")
+    finally:
+        s.stop_wine()
+        os.remove(blocker)
+
+
+def scenario_startup(s):
+    times = []
+    s.start_installer()  # warms the prefix's server up; not counted
+    s.click_button("cancel")
+    s.wait_exit()
+    for _ in range(5):
+        times.append(s.start_installer())
+        bg = s.background()
+        s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+        s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+        check(s.wait_exit() == 0, "exit code 0")
+    print("start to first page, %d runs: %s s; median %.2f s"
+          % (len(times), " ".join("%.2f" % t for t in times), statistics.median(times)))
+    exe = os.path.join(s.build, "MarlowindSetup.exe")
+    out = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", exe], capture_output=True,
+                         text=True).stdout
+    rsrc = sum(int(line.split()[2], 16) for line in out.splitlines()
+               if len(line.split()) > 2 and line.split()[1] == ".rsrc")
+    size = os.path.getsize(exe)
+    print("MarlowindSetup.exe: %d bytes, resources %d bytes, without resources %.1f KiB"
+          % (size, rsrc, (size - rsrc) / 1024))
+
+
+SCENARIOS = {"happy": scenario_happy, "cancel": scenario_cancel, "pointer": scenario_pointer,
+             "failing": scenario_failing, "startup": scenario_startup}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--prefix", required=True)
+    args = parser.parse_args()
+    s = Session(args)
+    try:
+        SCENARIOS[args.scenario](s)
+    except Failure as e:
+        s.screenshot("failed-" + args.scenario)
+        print("FAILED:", e)
+        return 1
+    finally:
+        if s.installer and s.installer.poll() is None:
+            s.installer.kill()
+        s.stop_wine()
+        if s.xvfb:
+            s.xvfb.kill()
+    print("passed:", args.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
