@@ -10,3 +10,6 @@ set_source_files_properties(${mw_skin_test_rc} PROPERTIES
   INCLUDE_DIRECTORIES ${MW_TEST_SKIN_DIR}
   OBJECT_DEPENDS "${mw_skin_test_pictures}")
 target_sources(windows_skin_tests PRIVATE ${mw_skin_test_rc})
+if(TARGET windows_TextRender_bench)
+  target_sources(windows_TextRender_bench PRIVATE ${mw_skin_test_rc})
+endif()
