@@ -244,7 +244,7 @@ PngImage DecodePng(ByteSource& source, uint64_t maxPixels)
             static_cast<uint32_t>(std::min<size_t>(std::max<size_t>(kBlockBytes / stride, 1), p.Height));
         // Slot 0 holds the previous row, all zero before the first row of a pass.
         try {
-            block.assign((size_t(blockRows) + 1) * stride, 0);
+            block.assign((size_t(blockRows) + 1) * stride + kPngRowSlack, 0);
             if (h.Interlaced)
                 line.resize(p.Width);
         } catch (const std::bad_alloc&) {
