@@ -158,3 +158,19 @@ TEST(ProcessEnumerationPlatform, ReportedNewerVersionsStillListFullPaths)
         EXPECT_EQ(RunToExit(probe, "list"), c.expected) << c.wine;
     }
 }
+
+// Names that do not fit the first buffer are read again into larger ones, never cut.
+TEST(ProcessEnumerationFileName, LongNamesAreReadWhole)
+{
+    TempFolder folder;
+    const std::string library = folder.Path() + "mwnames.dll";
+    ASSERT_TRUE(CopyHelper("system_planted\\psapi.dll", library));
+    UniqueModule names(::LoadLibraryA(library.c_str()));
+    ASSERT_TRUE(names);
+    const ProcessApi api(nullptr, names.get());
+    const std::string path = GetProcessFileName(api, ::GetCurrentProcessId(), true);
+    EXPECT_EQ(path.size(), 600u);
+    EXPECT_EQ(path.substr(0, 8), "plantedx");
+    EXPECT_EQ(path.find_first_not_of('x', 7), std::string::npos);
+    EXPECT_EQ(GetProcessFileName(api, ::GetCurrentProcessId(), false), "planted");
+}

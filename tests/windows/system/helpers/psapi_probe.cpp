@@ -52,7 +52,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     if (!std::strstr(commandLine, "system"))
         return 2;
     const std::string name = GetProcessFileName(::GetCurrentProcessId(), true);
-    if (name == "planted")
+    if (name.compare(0, 7, "planted") == 0)
         return 1;
     if (name != OwnPath())
         return 2;
