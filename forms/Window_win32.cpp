@@ -71,6 +71,9 @@ HWND TWinControl::Handle()
         classProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
             created, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StaticWndProc)));
     }
+    // A control created later lies above its earlier siblings.
+    if (parent_)
+        ::SetWindowPos(created, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (visible_)
         ::ShowWindow(created, parent_ ? SW_SHOW : SW_SHOWNOACTIVATE);
     return handle_;
