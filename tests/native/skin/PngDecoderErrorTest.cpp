@@ -234,8 +234,8 @@ TEST(PngDecoderLenient, TolerableOddities)
                                        PngChunk("IDAT", Zlib({0, 0, 1})), PngIend()});
     EXPECT_EQ(Decode(pastPalette).Pixels, (std::vector<TColor32>{0xFF0A141E, 0xFF000000}));
 
-    // tRNS chunks that do not fit the image are dropped: wrong length, on RGBA, key out of range,
-    // after the image data, longer than the palette.
+    // tRNS chunks that do not fit the image are dropped: wrong length, key out of range, after
+    // the image data, longer than the palette, before the palette; and on RGBA.
     const Bytes rgb = Zlib(RawRgbRows());
     for (const Bytes& file : {
              PngFile({PngIhdr(3, 2, 8, 2), PngChunk("tRNS", {0, 1, 0, 2}), PngChunk("IDAT", rgb), PngIend()}),
@@ -244,6 +244,9 @@ TEST(PngDecoderLenient, TolerableOddities)
              PngFile({PngIhdr(1, 1, 8, 3), PngChunk("PLTE", {1, 2, 3}), PngChunk("tRNS", {0, 0}),
                       PngChunk("IDAT", Zlib({0, 0})), PngIend()}),
              PngFile({PngIhdr(1, 1, 8, 3), PngChunk("tRNS", {0}), PngChunk("PLTE", {1, 2, 3}),
+                      PngChunk("IDAT", Zlib({0, 0})), PngIend()}),
+             // Valid, but with every entry opaque there is no transparent colour.
+             PngFile({PngIhdr(1, 1, 8, 3), PngChunk("PLTE", {1, 2, 3}), PngChunk("tRNS", {255}),
                       PngChunk("IDAT", Zlib({0, 0})), PngIend()}),
          }) {
         const PngImage image = Decode(file);
