@@ -140,6 +140,49 @@ std::vector<Pass> PassesOf(const PngHeader& h)
     return passes;
 }
 
+// Inflates, unfilters and converts the rows of one pass into their places in `pixels`.
+void DecodePass(ImageDataStream& stream, const PngRowFormat& format, const PngHeader& h,
+                const Pass& p, TColor32* pixels)
+{
+    const unsigned bitsPerPixel = PngChannels(h.ColorType) * h.BitDepth;
+    const unsigned filterDistance = std::max(1u, bitsPerPixel / 8);
+    const size_t rowBytes = (size_t(p.Width) * bitsPerPixel + 7) / 8;
+    const size_t stride = rowBytes + 1;
+    const uint32_t blockRows =
+        static_cast<uint32_t>(std::min<size_t>(std::max<size_t>(kBlockBytes / stride, 1), p.Height));
+    std::vector<uint8_t> block;
+    std::vector<TColor32> line;
+    // Slot 0 holds the previous row, all zero before the first row of a pass.
+    try {
+        block.assign((size_t(blockRows) + 1) * stride + kPngRowSlack, 0);
+        if (h.Interlaced)
+            line.resize(p.Width);
+    } catch (const std::bad_alloc&) {
+        Fail(kNoMemory);
+    }
+    for (uint32_t r = 0; r < p.Height;) {
+        const uint32_t n = std::min(blockRows, p.Height - r);
+        stream.Fill(block.data() + stride, n * stride);
+        for (uint32_t i = 1; i <= n; ++i) {
+            uint8_t* row = block.data() + i * stride;
+            if (!UnfilterPngRow(row[0], row + 1, row + 1 - stride, rowBytes, filterDistance))
+                throw EPngError(Format("The PNG image data is damaged: unknown filter type %u",
+                                       unsigned(row[0])));
+            const size_t y = p.Y0 + size_t(r + i - 1) * p.Dy;
+            if (!h.Interlaced) {
+                ConvertPngRow(format, row + 1, pixels + y * h.Width, p.Width);
+                continue;
+            }
+            ConvertPngRow(format, row + 1, line.data(), p.Width);
+            TColor32* out = pixels + y * h.Width + p.X0;
+            for (uint32_t x = 0; x < p.Width; ++x)
+                out[size_t(x) * p.Dx] = line[x];
+        }
+        std::memcpy(block.data() + 1, block.data() + n * stride + 1, rowBytes);
+        r += n;
+    }
+}
+
 std::vector<uint8_t> ReadAll(ByteSource& source)
 {
     std::vector<uint8_t> bytes;
@@ -215,8 +258,8 @@ PngImage DecodePng(ByteSource& source, uint64_t maxPixels)
     const PngChunks chunks = ParsePngChunks(data, size, maxPixels);
     const PngHeader& h = chunks.Header;
     const unsigned bitsPerPixel = PngChannels(h.ColorType) * h.BitDepth;
-    const unsigned filterDistance = std::max(1u, bitsPerPixel / 8);
-
+    // A file whose compressed data could never inflate to its claimed size is refused before
+    // its pixels are allocated, so a few bytes can't make the decoder take gigabytes.
     const std::vector<Pass> passes = PassesOf(h);
     uint64_t rawSize = 0;
     for (const Pass& p : passes)
@@ -227,8 +270,6 @@ PngImage DecodePng(ByteSource& source, uint64_t maxPixels)
     PngImage image;
     image.Width = h.Width;
     image.Height = h.Height;
-    std::vector<uint8_t> block;
-    std::vector<TColor32> line;
     try {
         image.Pixels.resize(size_t(h.Width) * h.Height);
     } catch (const std::bad_alloc&) {
@@ -236,42 +277,8 @@ PngImage DecodePng(ByteSource& source, uint64_t maxPixels)
     }
     const PngRowFormat format = MakePngRowFormat(chunks);
     ImageDataStream stream(chunks.ImageData);
-    TColor32* pixels = image.Pixels.data();
-    for (const Pass& p : passes) {
-        const size_t rowBytes = (size_t(p.Width) * bitsPerPixel + 7) / 8;
-        const size_t stride = rowBytes + 1;
-        const uint32_t blockRows =
-            static_cast<uint32_t>(std::min<size_t>(std::max<size_t>(kBlockBytes / stride, 1), p.Height));
-        // Slot 0 holds the previous row, all zero before the first row of a pass.
-        try {
-            block.assign((size_t(blockRows) + 1) * stride + kPngRowSlack, 0);
-            if (h.Interlaced)
-                line.resize(p.Width);
-        } catch (const std::bad_alloc&) {
-            Fail(kNoMemory);
-        }
-        for (uint32_t r = 0; r < p.Height;) {
-            const uint32_t n = std::min(blockRows, p.Height - r);
-            stream.Fill(block.data() + stride, n * stride);
-            for (uint32_t i = 1; i <= n; ++i) {
-                uint8_t* row = block.data() + i * stride;
-                if (!UnfilterPngRow(row[0], row + 1, row + 1 - stride, rowBytes, filterDistance))
-                    throw EPngError(Format("The PNG image data is damaged: unknown filter type %u",
-                                           unsigned(row[0])));
-                const size_t y = p.Y0 + size_t(r + i - 1) * p.Dy;
-                if (!h.Interlaced) {
-                    ConvertPngRow(format, row + 1, pixels + y * h.Width, p.Width);
-                    continue;
-                }
-                ConvertPngRow(format, row + 1, line.data(), p.Width);
-                TColor32* out = pixels + y * h.Width + p.X0;
-                for (uint32_t x = 0; x < p.Width; ++x)
-                    out[size_t(x) * p.Dx] = line[x];
-            }
-            std::memcpy(block.data() + 1, block.data() + n * stride + 1, rowBytes);
-            r += n;
-        }
-    }
+    for (const Pass& p : passes)
+        DecodePass(stream, format, h, p, image.Pixels.data());
     stream.Finish();
     Classify(chunks, image);
     return image;
