@@ -79,6 +79,11 @@ TEST(DibBitmap, ResizeReplacesTheSectionAndZeroSizeKeepsADc)
     EXPECT_EQ(SectionOf(b).dsBm.bmWidth, 446);
     EXPECT_EQ(SectionOf(b).dsBm.bmHeight, 365);
     EXPECT_EQ(SectionOf(b).dsBm.bmBits, static_cast<void*>(b.Bits()));
+    // A refused size keeps the section there was.
+    HBITMAP before = BitmapHandle(b);
+    EXPECT_THROW(b.Resize(70000, 70000), EBitmapError);
+    EXPECT_EQ(BitmapHandle(b), before);
+    EXPECT_EQ(b.Width(), 446);
     b.Resize(0, 0);
     EXPECT_TRUE(b.Empty());
     EXPECT_EQ(b.Bits(), nullptr);
