@@ -209,6 +209,9 @@ TEST(ButtonProtocol, RestoreTouchesOnlyMarkedHoverFaces)
     EXPECT_EQ(orphan->Bitmap().MasterAlpha(), 0);
     // A chain with faces missing is skipped, not followed into nothing.
     ShowPressedFace(orphan);
+    EXPECT_EQ(orphan->Bitmap().MasterAlpha(), 255);
+    ShowHoverFace(orphan);
+    EXPECT_EQ(orphan->Bitmap().MasterAlpha(), 0);
     ShowHoverFace(nullptr);
     HidePressedFace(nullptr);
     EXPECT_EQ(page.tracker.ButtonUp(nullptr), 0);
