@@ -108,23 +108,28 @@ void AverageWide(uint8_t* row, const uint8_t* prev, size_t size)
     }
 }
 
+// Laid out for a short chain through the left neighbour a: everything that depends only on
+// the row above is computed off the chain, both distances that involve a take two steps, and
+// the final add wraps in byte lanes (the high bytes of both operands are zero), which spares
+// masking the sum back to 8 bits.
 template <unsigned Bpp>
 void PaethWide(uint8_t* row, const uint8_t* prev, size_t size)
 {
-    const __m128i low = _mm_set1_epi16(0xFF);
-    __m128i a = _mm_setzero_si128();
-    __m128i c = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128();
+    __m128i a = zero;
+    __m128i c = zero;
     for (size_t i = 0; i < size; i += Bpp) {
         const __m128i b = Load<Bpp>(prev + i);
         const __m128i bc = _mm_sub_epi16(b, c);
-        const __m128i ac = _mm_sub_epi16(a, c);
-        const __m128i pa = Abs16(bc);
-        const __m128i pb = Abs16(ac);
-        const __m128i pc = Abs16(_mm_add_epi16(ac, bc));
-        const __m128i near = Select(_mm_cmpgt_epi16(pa, pb), b, a);
-        const __m128i pnear = _mm_min_epi16(pa, pb);
-        const __m128i predicted = Select(_mm_cmpgt_epi16(pnear, pc), c, near);
-        a = _mm_and_si128(_mm_add_epi16(Load<Bpp>(row + i), predicted), low);
+        const __m128i pa = _mm_max_epi16(bc, _mm_sub_epi16(zero, bc));
+        const __m128i k = _mm_sub_epi16(bc, c);  // b - 2c, so that a + k = (a - c) + (b - c)
+        const __m128i pb = _mm_max_epi16(_mm_sub_epi16(a, c), _mm_sub_epi16(c, a));
+        const __m128i pc = _mm_max_epi16(_mm_add_epi16(a, k), _mm_sub_epi16(_mm_sub_epi16(zero, k), a));
+        const __m128i takeB = _mm_cmpgt_epi16(pa, pb);
+        const __m128i takeC = _mm_cmpgt_epi16(_mm_min_epi16(pa, pb), pc);
+        const __m128i near = Select(takeB, b, a);
+        const __m128i predicted = Select(takeC, c, near);
+        a = _mm_add_epi8(Load<Bpp>(row + i), predicted);
         Store<Bpp>(row + i, a);
         c = b;
     }
