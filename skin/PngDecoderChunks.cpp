@@ -74,7 +74,9 @@ PngHeader ParseHeader(const uint8_t* p, uint32_t length, uint64_t maxPixels)
     if (p[12] > 1)
         Fail("The PNG image has an invalid header: unknown interlace method");
     h.Interlaced = p[12] == 1;
-    if (uint64_t(h.Width) * h.Height > maxPixels)
+    // Rows are held whole while they are unfiltered, so a very wide picture is refused even
+    // when its pixel count is within the cap: a few bytes must not claim gigabyte rows.
+    if (uint64_t(h.Width) * h.Height > maxPixels || h.Width > kPngMaxWidth)
         Fail(Format("The PNG image is too large: %u x %u pixels", h.Width, h.Height));
     return h;
 }

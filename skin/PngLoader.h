@@ -31,6 +31,8 @@ struct PngImage {
 
 // The most pixels DecodePng accepts by default (2^28, 1 GiB of decoded pixels).
 constexpr uint64_t kPngMaxPixels = uint64_t(1) << 28;
+// The widest picture decoded: rows of at most 8 MiB at 16-bit RGBA.
+constexpr uint32_t kPngMaxWidth = uint32_t(1) << 20;
 
 // Decodes one PNG file from `source`, from its read position up to the IEND chunk; the read
 // position afterwards is unspecified. Raises EPngError with a clear message for any damage

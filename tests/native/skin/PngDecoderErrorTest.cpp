@@ -180,6 +180,8 @@ TEST(PngDecoderErrors, AbsurdSizesAreRefusedBeforeDecoding)
               "The PNG image data is too short");
     EXPECT_EQ(ErrorOf(PngFile({PngIhdr(0x7FFFFFFF, 1, 8, 6), idat, PngIend()})),
               "The PNG image is too large: 2147483647 x 1 pixels");
+    EXPECT_EQ(ErrorOf(PngFile({PngIhdr(uint32_t(1) << 21, 1, 16, 6), idat, PngIend()})),
+              "The PNG image is too large: 2097152 x 1 pixels");
 
     // The cap is the caller's to choose.
     const Bytes file = GoodFile();
