@@ -4,7 +4,7 @@
 // stdin (fields separated by tabs) and answers each with tab-separated lines on stdout.
 //
 //   windows                        window <pid> <hwnd> <visible> <owner> <exstyle> <l> <t> <r> <b> <class> <title>
-//                                  text <hwnd> <child text>           (for each child of a dialog)
+//                                  text <dialog hwnd> <child text>    (for each child of a dialog)
 //   processes                      process <pid> <full path or exe name>
 //   folder <csidl>                 folder <csidl> <path>
 //   link <path>                    link <path> ok <target> <working dir> <description> <arguments>
@@ -59,10 +59,9 @@ std::string WindowText(HWND w)
     return Clean(Utf8(buffer));
 }
 
-BOOL CALLBACK PrintChild(HWND child, LPARAM)
+BOOL CALLBACK PrintChild(HWND child, LPARAM dialog)
 {
-    std::printf("text\t%llu\t%s\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(child)),
-                WindowText(child).c_str());
+    std::printf("text\t%llu\t%s\n", static_cast<unsigned long long>(dialog), WindowText(child).c_str());
     return TRUE;
 }
 
@@ -81,7 +80,7 @@ BOOL CALLBACK PrintWindow(HWND w, LPARAM)
                 static_cast<unsigned long>(GetWindowLongW(w, GWL_EXSTYLE)), r.left, r.top, r.right, r.bottom,
                 Utf8(cls).c_str(), WindowText(w).c_str());
     if (std::wstring(cls) == L"#32770")
-        EnumChildWindows(w, &PrintChild, 0);
+        EnumChildWindows(w, &PrintChild, reinterpret_cast<LPARAM>(w));
     return TRUE;
 }
 

@@ -1,0 +1,300 @@
+#!/usr/bin/python3
+"""Uninstall scenarios: install with the real wizard, start the installed uninstaller as its
+uninstall entry names it, answer its message boxes with pointer clicks, and check the prefix
+afterwards against the same table of what an install leaves (expected_install.tsv)."""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness  # noqa: E402
+from harness import Failure, RADIO, check, expand, reset_install, wait_for  # noqa: E402
+
+TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected_install.tsv")
+UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlowind"
+CAPTION = "Marlowind setup"
+REMOVED = "Marlowind instant messenger and all of its components were removed from your computer."
+NOT_REMOVED = "Marlowind instant messenger was not removed completely."
+USER_FILES = ("{PF}\\Marlowind\\my notes.txt", "{PD}\\Marlowind\\chat history.log")
+
+
+def probe(s, *args, **kwargs):
+    exe = os.path.join(s.build, "tests", "e2e", "e2e_uninstall_probe.exe")
+    return subprocess.run(["wine", exe] + list(args), env=s.env, capture_output=True, text=True,
+                          timeout=60, **kwargs).stdout
+
+
+def boxes(s):
+    """Visible dialog boxes: [{"pid", "hwnd", "title", "items": [(class, rect, text)]}]."""
+    found = []
+    for line in probe(s, "boxes").splitlines():
+        f = line.split("\t")
+        if f[0] == "box" and len(f) >= 4:
+            found.append({"pid": f[1], "hwnd": f[2], "title": f[3], "items": []})
+        elif f[0] == "item" and found and len(f) >= 8:
+            found[-1]["items"].append((f[2], tuple(int(x) for x in f[3:7]), f[7]))
+    return found
+
+
+def box_text(box):
+    return " | ".join(t for c, _, t in box["items"] if c.lower() == "static" and t)
+
+
+def wait_box(s, predicate, what, timeout=60):
+    def ready():
+        for b in boxes(s):
+            if b["title"] == CAPTION and predicate(b):
+                return b
+        return None
+    box = wait_for(ready, timeout, what, 0.5)
+    time.sleep(0.3)
+    return box
+
+
+def click_box_button(s, box, label):
+    """Clicks the button captioned `label` (mnemonic ampersands ignored) with the pointer."""
+    for cls, (l, t, r, b), text in box["items"]:
+        if cls.lower() == "button" and text.replace("&", "") == label:
+            x, y = (l + r) // 2, (t + b) // 2
+            s.press(x, y)
+            s.release(x, y)
+            return
+    raise Failure("no button %r in the box %r" % (label, [i[2] for i in box["items"]]))
+
+
+def install_with_wizard(s):
+    reset_install(s)
+    s.start_installer()
+    s.click_button("next")
+    s.wait_page(2)
+    s.click_page(*RADIO)
+    wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
+    s.click_button("next")
+    s.wait_page(3, timeout=30)
+    s.click_button("install")
+    s.wait_page(4, timeout=120)
+    s.click_button("close")
+    check(s.wait_exit() == 0, "the installer ended with exit code 0")
+    s.installer = None
+    wait_for(lambda: s.running(messenger(s)), 30, "the installed messenger", 0.5)
+    harness.check_expected_install(s)
+
+
+def messenger(s):
+    return expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+
+
+def uninstall_string(s):
+    row = s.checker(("reg", "HKCU", UNINSTALL_KEY, "UnInstallString"))[0]
+    check(row[4] == "REG_SZ", "the uninstall entry names its program: %s" % row)
+    return row[5]
+
+
+def start_uninstaller(s, command):
+    process = subprocess.Popen(["wine", command], env=s.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    box = wait_box(s, lambda b: any(t.replace("&", "") == "Yes" for _, _, t in b["items"]),
+                   "the question of the uninstaller")
+    check("remove Marlowind instant messenger and all of its components" in box_text(box),
+          "the question asks about removing the messenger: %r" % box_text(box))
+    return process, box
+
+
+def answer_yes(s, command, shot):
+    """Runs the uninstaller, clicks Yes, and returns the text of its final box after OK."""
+    first, box = start_uninstaller(s, command)
+    s.screenshot(shot + "-question")
+    click_box_button(s, box, "Yes")
+    first.wait(30)
+    final = wait_box(s, lambda b: any(t.replace("&", "") == "OK" for _, _, t in b["items"]),
+                     "the outcome of the uninstaller", timeout=120)
+    text = box_text(final)
+    s.screenshot(shot + "-outcome")
+    click_box_button(s, final, "OK")
+    wait_for(lambda: not any(b["hwnd"] == final["hwnd"] for b in boxes(s)), 20,
+             "the outcome box to close", 0.5)
+    wait_for(lambda: not [p for p in s.processes() if "marlowinduninstall." in p[2].lower()], 30,
+             "the uninstaller's copy to end", 0.5)
+    print("outcome:", text)
+    return text
+
+
+def table_rows(s):
+    rows = []
+    for line in open(TABLE, encoding="utf-8"):
+        line = line.rstrip("\n")
+        if line and not line.startswith("#"):
+            rows.append([expand(s, x) for x in line.split("\t")])
+    return rows
+
+
+def installation_left(s, keep=()):
+    """What of the installation is still there (paths in `keep` are expected and skipped)."""
+    left = []
+    rows = table_rows(s)
+    queries = [("reg", f[1], f[2], f[3]) for f in rows if f[0] == "reg"]
+    for a in s.checker(*queries):
+        if a[0] == "reg" and a[4] != "missing":
+            left.append("registry %s\\%s %s" % (a[1], a[2], a[3]))
+    for f in rows:
+        if f[0] in ("file", "absent", "link") and f[1] not in keep and \
+                os.path.lexists(s.host_path(f[1])):
+            left.append(f[1])
+        if f[0] == "process" and s.running(f[1]):
+            left.append("running " + f[1])
+    for key in (UNINSTALL_KEY, "Software\\Marlowind\\Config", "Software\\Marlowind"):
+        r = subprocess.run(["wine", "reg", "query", "HKCU\\" + key], env=s.env, capture_output=True)
+        if r.returncode == 0:
+            left.append("key HKCU\\" + key)
+    for folder in ("{PF}\\Marlowind", "{PD}\\Marlowind", "{PROGRAMS}\\Marlowind"):
+        if expand(s, folder) not in keep and os.path.isdir(s.host_path(expand(s, folder))):
+            left.append("folder " + expand(s, folder))
+    return left
+
+
+def put_user_files(s):
+    for f in USER_FILES:
+        with open(s.host_path(expand(s, f)), "w") as out:
+            out.write("the user's own\n")
+
+
+def pending_removals(s):
+    r = subprocess.run(["wine", "reg", "query",
+                        "HKLM\\System\\CurrentControlSet\\Control\\Session Manager",
+                        "/v", "PendingFileRenameOperations"], env=s.env, capture_output=True,
+                       text=True)
+    return r.stdout
+
+
+# --- scenarios ---------------------------------------------------------------------------
+def scenario_uninstall_no(s):
+    install_with_wizard(s)
+    process, box = start_uninstaller(s, uninstall_string(s))
+    s.screenshot("uninstall-no-question")
+    click_box_button(s, box, "No")
+    check(process.wait(30) == 0, "No ends the uninstaller with exit code 0")
+    time.sleep(1)
+    check(not [b for b in boxes(s) if b["title"] == CAPTION], "No shows nothing more")
+    harness.check_expected_install(s)
+    print("No leaves the installation as it was")
+
+
+def scenario_uninstall_yes(s):
+    # Follows uninstall_no: the installation is complete. The messenger the wizard started
+    # ended with that scenario's Wine session; start it again as a user would.
+    if not s.running(messenger(s)):
+        subprocess.Popen(["wine", messenger(s)], env=s.env, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL)
+        wait_for(lambda: s.running(messenger(s)), 30, "the messenger", 0.5)
+    put_user_files(s)
+    text = answer_yes(s, uninstall_string(s), "uninstall-yes")
+    check(text == REMOVED, "the outcome says everything was removed: %r" % text)
+    kept = [expand(s, f) for f in USER_FILES] + [expand(s, "{PF}\\Marlowind"),
+                                                 expand(s, "{PD}\\Marlowind")]
+    left = installation_left(s, keep=kept)
+    check(not left, "left behind:\n  " + "\n  ".join(left))
+    check(not s.running(messenger(s)), "the messenger is gone")
+    for f in USER_FILES:
+        path = s.host_path(expand(s, f))
+        check(os.path.isfile(path), "the user's file stays: " + f)
+    for folder in ("{PF}\\Marlowind", "{PD}\\Marlowind"):
+        entries = os.listdir(s.host_path(expand(s, folder)))
+        check(len(entries) == 1, "%s holds only the user's file: %s" % (folder, entries))
+    check("marlowinduninstall." in pending_removals(s).lower(),
+          "the uninstaller's copy is scheduled for removal at the next start")
+    print("Yes removes the installation; the user's files stay with their folders")
+
+
+def scenario_uninstall_second(s):
+    # Follows uninstall_yes: nothing of the installation is left; a second run is harmless.
+    exe = os.path.join(s.build, "payloads", "UninstallMW.exe")
+    text = answer_yes(s, exe, "uninstall-second")
+    check(text == REMOVED, "a second run reports nothing left to fail: %r" % text)
+    kept = [expand(s, f) for f in USER_FILES] + [expand(s, "{PF}\\Marlowind"),
+                                                 expand(s, "{PD}\\Marlowind")]
+    left = installation_left(s, keep=kept)
+    check(not left, "a second run created or left:\n  " + "\n  ".join(left))
+    for f in USER_FILES:
+        check(os.path.isfile(s.host_path(expand(s, f))), "the user's file still stays: " + f)
+        os.remove(s.host_path(expand(s, f)))
+    reset_install(s)
+    print("a second run changes nothing and reports success")
+
+
+def scenario_uninstall_partial(s):
+    install_with_wizard(s)
+    for f in ("{PF}\\Marlowind\\Ririvud", "{PD}\\Marlowind\\wall3.png",
+              "{DESKTOP}\\Marlowind.lnk", "{PROGRAMS}\\Marlowind\\License.lnk"):
+        os.remove(s.host_path(expand(s, f)))
+    with open(s.host_path(expand(s, "{PF}\\Marlowind\\Marlowind.zip")), "wb") as out:
+        out.write(b"\x78\x01 an interrupted install")
+    for key, value in (("HKCU\\Software\\Marlowind", "IsFirstTime"),
+                       ("HKCU\\SOFTWARE\\Marlowind\\Config", "showclock"),
+                       ("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "MarloWind")):
+        subprocess.run(["wine", "reg", "delete", key, "/v", value, "/f"], env=s.env,
+                       capture_output=True)
+    text = answer_yes(s, uninstall_string(s), "uninstall-partial")
+    check(text == REMOVED, "a partial installation goes without complaint: %r" % text)
+    left = installation_left(s)
+    check(not left, "left behind:\n  " + "\n  ".join(left))
+    print("a partial installation is removed without complaint")
+
+
+def scenario_uninstall_held(s):
+    install_with_wizard(s)
+    licence = expand(s, "{PF}\\Marlowind\\License.txt")
+    exe = os.path.join(s.build, "tests", "e2e", "e2e_uninstall_probe.exe")
+    holder = subprocess.Popen(["wine", exe, "hold", licence], env=s.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+    try:
+        check(holder.stdout.readline().strip() == "held", "a process holds the licence open")
+        text = answer_yes(s, uninstall_string(s), "uninstall-held")
+        check(text.startswith(NOT_REMOVED), "the outcome says the removal is incomplete: %r" % text)
+        check(licence in text, "the outcome names the file in use: %r" % text)
+        check(text.count("Marlowind\\") == 1, "only the file in use is listed: %r" % text)
+        left = installation_left(s, keep=[licence, expand(s, "{PF}\\Marlowind")])
+        check(not left, "left behind besides the file in use:\n  " + "\n  ".join(left))
+        check(os.path.isfile(s.host_path(licence)), "the file in use is still there")
+    finally:
+        holder.kill()
+        holder.wait()
+    s.stop_wine()
+    reset_install(s)
+    print("a file held open is reported by name; everything else is removed")
+
+
+SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_uninstall_yes,
+             "uninstall_second": scenario_uninstall_second,
+             "uninstall_partial": scenario_uninstall_partial,
+             "uninstall_held": scenario_uninstall_held}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--prefix", required=True)
+    args = parser.parse_args()
+    s = harness.Session(args)
+    try:
+        SCENARIOS[args.scenario](s)
+    except Failure as e:
+        s.screenshot("failed-" + args.scenario)
+        print("FAILED:", e)
+        return 1
+    finally:
+        if s.installer and s.installer.poll() is None:
+            s.installer.kill()
+        s.stop_wine()
+        if s.xvfb:
+            s.xvfb.kill()
+    print("passed:", args.scenario)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
