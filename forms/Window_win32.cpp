@@ -197,6 +197,12 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (DoubleBuffered)
             return 1;
         break;
+    case WM_PRINTCLIENT: {
+        RECT client = {};
+        ::GetClientRect(handle_, &client);
+        Paint(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
     case WM_WINDOWPOSCHANGED:
         OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
         break;
