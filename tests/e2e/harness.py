@@ -90,8 +90,7 @@ class Session:
         self.installer = None
         self.checker_proc = None
         self.folders = {}
-        # One server for the whole scenario: every Wine program then starts quickly.
-        subprocess.run(["wineserver", "-p"], env=self.env)
+        self.keep_server()
 
     # --- display and input -------------------------------------------------------------
     def start_xvfb(self):
@@ -272,7 +271,14 @@ class Session:
         self.installer = None
         self.checker_proc = None
         if restart:
-            subprocess.run(["wineserver", "-p"], env=self.env)
+            self.keep_server()
+
+    def keep_server(self):
+        """One server for the whole scenario, so that every Wine program starts quickly. It
+        outlives its last program by a minute at most, and holds none of our output pipes (a
+        test runner waits for those to close)."""
+        subprocess.run(["wineserver", "-p60"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # --- the installer -------------------------------------------------------------------
     def start_installer(self):
