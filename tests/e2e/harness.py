@@ -454,7 +454,10 @@ def scenario_cancel(s):
         code = s.wait_exit()
         check(code == 0, "cancel on page %d: exit code %s" % (page, code))
         check(not s.foreground() and not s.background(), "cancel on page %d: both windows gone" % page)
-        print("cancel on page %d ends the program" % page)
+        # Cancel finishes as Close does: the messenger installed by the happy path starts.
+        messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+        wait_for(lambda: s.running(messenger), 30, "the messenger started by Cancel", 0.5)
+        print("cancel on page %d ends the program and starts the installed messenger" % page)
         s.stop_wine()
 
 
