@@ -280,6 +280,9 @@ def main():
     parser.add_argument("--prefix", required=True)
     args = parser.parse_args()
     s = harness.Session(args)
+    stale = os.path.join(s.shots, "failed-%s.png" % args.scenario)
+    if os.path.exists(stale):
+        os.remove(stale)
     try:
         SCENARIOS[args.scenario](s)
     except Failure as e:
@@ -289,7 +292,7 @@ def main():
     finally:
         if s.installer and s.installer.poll() is None:
             s.installer.kill()
-        s.stop_wine()
+        s.stop_wine(restart=False)
         if s.xvfb:
             s.xvfb.kill()
     print("passed:", args.scenario)
