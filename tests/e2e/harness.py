@@ -546,7 +546,7 @@ def scenario_failing(s):
         print("error shown:", message[0])
         s.checker(("press-ok", box[2]))
         wait_for(lambda: not message_box(), 10, "the message box to close", 0.5)
-        time.sleep(0.5)
+        time.sleep(2)  # the screen under the closed box is repainted by then
         state = s.page_state(s.screenshot("after-error"))
         check(state and state["page"] == 0, "the wizard stays open with no buttons after the error")
         s.check_pair()
