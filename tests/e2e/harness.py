@@ -83,7 +83,7 @@ class Session:
         os.makedirs(self.shots, exist_ok=True)
         self.home = os.path.join(self.build, "e2e-home")
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", HOME=self.home)
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=self.home)
         self.xvfb = None
         if not self.env.get("DISPLAY"):
             self.start_xvfb()
