@@ -22,30 +22,30 @@ void AddLinks(std::vector<RemovalItem>& items, const std::string& installFolder)
     const std::string messenger = LinkNameFor(installFolder + kPayloads[0].TargetFile);
     const std::string desktop = ShortcutFolder(slDesktop);
     if (!desktop.empty())
-        items.push_back(FileItem(LinkPathFor(desktop, "", messenger)));
+        items.push_back(FileRemoval(LinkPathFor(desktop, "", messenger)));
     const std::string programs = ShortcutFolder(slCommonPrograms);
     if (programs.empty())
         return;
-    items.push_back(FileItem(LinkPathFor(programs, "", messenger)));
-    items.push_back(FileItem(LinkPathFor(programs, kMenuSubfolder, messenger)));
+    items.push_back(FileRemoval(LinkPathFor(programs, "", messenger)));
+    items.push_back(FileRemoval(LinkPathFor(programs, kMenuSubfolder, messenger)));
     for (const RawFileEntry& f : kInstallFolderFiles)
         items.push_back(
-            FileItem(LinkPathFor(programs, kMenuSubfolder, LinkNameFor(installFolder + f.FileName))));
+            FileRemoval(LinkPathFor(programs, kMenuSubfolder, LinkNameFor(installFolder + f.FileName))));
     const std::string menu = StartMenuFolder();
     if (!menu.empty())
-        items.push_back(FolderItem(menu));
+        items.push_back(FolderRemoval(menu));
 }
 
 void AddRegistry(std::vector<RemovalItem>& items)
 {
-    items.push_back(TreeItem(HKEY_CURRENT_USER, std::string(kUninstallKey) + "\\" + kUninstallSubkey));
-    items.push_back(ValueItem(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValue));
+    items.push_back(TreeRemoval(HKEY_CURRENT_USER, std::string(kUninstallKey) + "\\" + kUninstallSubkey));
+    items.push_back(ValueRemoval(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValue));
     for (const char* name : kProductValues)
-        items.push_back(ValueItem(HKEY_CURRENT_USER, kProductKey, name));
+        items.push_back(ValueRemoval(HKEY_CURRENT_USER, kProductKey, name));
     for (const char* name : kSettings)
-        items.push_back(ValueItem(HKEY_CURRENT_USER, kConfigKey, name));
-    items.push_back(KeyIfEmptyItem(HKEY_CURRENT_USER, kConfigKey));
-    items.push_back(KeyIfEmptyItem(HKEY_CURRENT_USER, kProductKey));
+        items.push_back(ValueRemoval(HKEY_CURRENT_USER, kConfigKey, name));
+    items.push_back(KeyIfEmptyRemoval(HKEY_CURRENT_USER, kConfigKey));
+    items.push_back(KeyIfEmptyRemoval(HKEY_CURRENT_USER, kProductKey));
 }
 }  // namespace
 
@@ -55,17 +55,17 @@ std::vector<RemovalItem> InstallationItems()
     const std::string sharedFolder = SharedDataFolder();
     std::vector<RemovalItem> items;
     for (const PayloadEntry& p : kPayloads)
-        items.push_back(FileItem(installFolder + p.TargetFile));
+        items.push_back(FileRemoval(installFolder + p.TargetFile));
     for (const RawFileEntry& f : kInstallFolderFiles)
-        items.push_back(FileItem(installFolder + f.FileName));
+        items.push_back(FileRemoval(installFolder + f.FileName));
     for (const PayloadEntry& p : kPayloads)
-        items.push_back(FileItem(installFolder + p.StreamFile));
+        items.push_back(FileRemoval(installFolder + p.StreamFile));
     for (const RawFileEntry& f : kSharedDataFiles)
-        items.push_back(FileItem(sharedFolder + f.FileName));
-    items.push_back(FolderItem(sharedFolder));
+        items.push_back(FileRemoval(sharedFolder + f.FileName));
+    items.push_back(FolderRemoval(sharedFolder));
     AddLinks(items, installFolder);
     AddRegistry(items);
-    items.push_back(FolderItem(installFolder));
+    items.push_back(FolderRemoval(installFolder));
     return items;
 }
 

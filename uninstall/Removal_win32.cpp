@@ -72,27 +72,27 @@ RemovalOutcome FromRegistry(LONG status, DWORD* error)
 }
 }  // namespace
 
-RemovalItem FileItem(const std::string& path)
+RemovalItem FileRemoval(const std::string& path)
 {
     return {ItemKind::File, path, nullptr, ""};
 }
 
-RemovalItem FolderItem(const std::string& path)
+RemovalItem FolderRemoval(const std::string& path)
 {
     return {ItemKind::FolderIfEmpty, path, nullptr, ""};
 }
 
-RemovalItem ValueItem(HKEY root, const std::string& key, const std::string& name)
+RemovalItem ValueRemoval(HKEY root, const std::string& key, const std::string& name)
 {
     return {ItemKind::RegistryValue, key, root, name};
 }
 
-RemovalItem TreeItem(HKEY root, const std::string& key)
+RemovalItem TreeRemoval(HKEY root, const std::string& key)
 {
     return {ItemKind::RegistryTree, key, root, ""};
 }
 
-RemovalItem KeyIfEmptyItem(HKEY root, const std::string& key)
+RemovalItem KeyIfEmptyRemoval(HKEY root, const std::string& key)
 {
     return {ItemKind::RegistryKeyIfEmpty, key, root, ""};
 }

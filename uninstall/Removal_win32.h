@@ -23,11 +23,11 @@ struct RemovalItem {
     std::string ValueName;  // RegistryValue only
 };
 
-RemovalItem FileItem(const std::string& path);
-RemovalItem FolderItem(const std::string& path);
-RemovalItem ValueItem(HKEY root, const std::string& key, const std::string& name);
-RemovalItem TreeItem(HKEY root, const std::string& key);
-RemovalItem KeyIfEmptyItem(HKEY root, const std::string& key);
+RemovalItem FileRemoval(const std::string& path);
+RemovalItem FolderRemoval(const std::string& path);
+RemovalItem ValueRemoval(HKEY root, const std::string& key, const std::string& name);
+RemovalItem TreeRemoval(HKEY root, const std::string& key);
+RemovalItem KeyIfEmptyRemoval(HKEY root, const std::string& key);
 
 enum class RemovalOutcome {
     Removed,  // it was there and is gone

@@ -53,6 +53,39 @@ std::string FileNamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Owner of a FindFirstFileA search.
+class FileSearch {
+public:
+    FileSearch(const std::string& pattern, WIN32_FIND_DATAA& entry)
+        : handle_(::FindFirstFileA(pattern.c_str(), &entry)), entry_(entry) {}
+    ~FileSearch()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::FindClose(handle_);
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+    bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Next() { return ::FindNextFileA(handle_, &entry_) != FALSE; }
+
+private:
+    HANDLE handle_;
+    WIN32_FIND_DATAA& entry_;
+};
+
+void RemoveFilesAndFolder(const std::string& folder)
+{
+    WIN32_FIND_DATAA file;
+    FileSearch files(folder + "\\*", file);
+    if (files.Found()) {
+        do {
+            if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                ::DeleteFileA((folder + "\\" + file.cFileName).c_str());
+        } while (files.Next());
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
 bool IsStageFolder(const std::string& folder)
 {
     const std::string temp = TempFolder();
@@ -143,6 +176,26 @@ void WaitForStarter(const UniqueHandle& starter, DWORD timeoutMs)
 {
     if (starter)
         ::WaitForSingleObject(starter.get(), timeoutMs);
+}
+
+void RemoveEarlierStages()
+{
+    const std::string temp = TempFolder();
+    if (temp.empty())
+        return;
+    const std::string own = FolderPart(OwnExecutablePath());
+    WIN32_FIND_DATAA entry;
+    // The pattern also matches names without the dot; IsStageFolder sorts those out.
+    FileSearch search(temp + kStageFolderPrefix + "*", entry);
+    if (!search.Found())
+        return;
+    do {
+        const std::string folder = temp + entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsStageFolder(folder) &&
+            ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, folder.c_str(), -1,
+                             own.c_str(), -1) != CSTR_EQUAL)
+            RemoveFilesAndFolder(folder);
+    } while (search.Next());
 }
 
 bool ScheduleOwnRemoval()

@@ -31,6 +31,11 @@ UniqueHandle SecondStageStarter(const wchar_t* commandLine);
 // Waits until the first stage has ended, at most `timeoutMs` milliseconds.
 void WaitForStarter(const UniqueHandle& starter, DWORD timeoutMs = 30000);
 
+// Removes the private folders that earlier second stages left below the temporary folder
+// (their removal waits for a restart), with the files in them; the running executable's own
+// folder and anything still in use stay. Never raises.
+void RemoveEarlierStages();
+
 // Schedules the running executable, and its folder when it is one this module made, for
 // deletion at the next restart. Returns whether the system accepted the file's entry.
 bool ScheduleOwnRemoval();

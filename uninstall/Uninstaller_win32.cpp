@@ -38,6 +38,7 @@ int RunUninstaller(const wchar_t* commandLine)
     if (starter) {
         WaitForStarter(starter);
         const int result = RemoveAndReport();
+        RemoveEarlierStages();
         ScheduleOwnRemoval();
         return result;
     }

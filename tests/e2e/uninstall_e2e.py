@@ -169,6 +169,19 @@ def pending_removals(s):
     return r.stdout
 
 
+def stage_folders(s):
+    """Folders of uninstaller copies in the temporary folders of the prefix's users."""
+    found = []
+    users = os.path.join(s.prefix, "drive_c", "users")
+    for user in os.listdir(users):
+        for temp in (os.path.join(users, user, "Temp"),
+                     os.path.join(users, user, "AppData", "Local", "Temp")):
+            if os.path.isdir(temp) and not os.path.islink(temp):
+                found += [os.path.join(temp, e) for e in os.listdir(temp)
+                          if e.lower().startswith("marlowinduninstall.")]
+    return found
+
+
 # --- scenarios ---------------------------------------------------------------------------
 def scenario_uninstall_no(s):
     install_with_wizard(s)
@@ -211,6 +224,13 @@ def scenario_uninstall_yes(s):
 def scenario_uninstall_second(s):
     # Follows uninstall_yes: nothing of the installation is left; a second run is harmless.
     exe = os.path.join(s.build, "payloads", "UninstallMW.exe")
+    # Wine carries out the removals scheduled for a restart when its server starts anew (the
+    # first program of the session, here the checker, waits for that).
+    s.processes()
+    check(not stage_folders(s), "the first run's copy is gone after the restart: %s"
+          % stage_folders(s))
+    check("marlowinduninstall." not in pending_removals(s).lower(),
+          "no removal of the first run's copy is still pending")
     text = answer_yes(s, exe, "uninstall-second")
     check(text == REMOVED, "a second run reports nothing left to fail: %r" % text)
     kept = [expand(s, f) for f in USER_FILES] + [expand(s, "{PF}\\Marlowind"),
