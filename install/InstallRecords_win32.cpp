@@ -8,6 +8,13 @@ const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 const char* const kUninstallSubkey = "Marlowind";
 const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kProductKey = "Software\\Marlowind";
+const char* const kAutostartValue = "MarloWind";
+const char* const kInstallPathValue = "InstallPath";
+const char* const kFirstTimeValue = "IsFirstTime";
+const DefaultSetting kDefaultSettings[6] = {
+    {"autostart", true}, {"soundeffects", true}, {"showsearchbox", true},
+    {"showclock", true}, {"showpopup", true},    {"showconsole", false},
+};
 
 void WriteConfigFlag(const std::string& name, bool value)
 {
@@ -42,7 +49,7 @@ void WriteAutostartEntry()
     TRegistry registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     registry.OpenKey(kRunKey, true);
-    registry.WriteString("MarloWind", programFiles + "\\Marlowind\\Marlowind.exe");
+    registry.WriteString(kAutostartValue, programFiles + "\\Marlowind\\Marlowind.exe");
 }
 
 void WriteInstallPath()
@@ -51,17 +58,13 @@ void WriteInstallPath()
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
     registry.OpenKey(kProductKey, true);
-    registry.WriteString("InstallPath", programFiles + "\\Marlowind");
+    registry.WriteString(kInstallPathValue, programFiles + "\\Marlowind");
 }
 
 void WriteDefaultSettings()
 {
-    WriteConfigFlag("autostart", true);
-    WriteConfigFlag("soundeffects", true);
-    WriteConfigFlag("showsearchbox", true);
-    WriteConfigFlag("showclock", true);
-    WriteConfigFlag("showpopup", true);
-    WriteConfigFlag("showconsole", false);
+    for (const DefaultSetting& setting : kDefaultSettings)
+        WriteConfigFlag(setting.Name, setting.Value);
 }
 
 void WriteFirstTimeFlag()
@@ -69,5 +72,5 @@ void WriteFirstTimeFlag()
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
     registry.OpenKey(kProductKey, true);
-    registry.WriteInteger("IsFirstTime", 1);
+    registry.WriteInteger(kFirstTimeValue, 1);
 }

@@ -11,6 +11,18 @@ extern const char* const kUninstallSubkey;         // "Marlowind"
 extern const char* const kRunKey;                  // HKLM "Software\...\CurrentVersion\Run"
 extern const char* const kProductKey;              // "Software\Marlowind"
 
+// Value names of the records (the uninstaller removes the same ones).
+extern const char* const kAutostartValue;          // "MarloWind" below kRunKey
+extern const char* const kInstallPathValue;        // "InstallPath" below kProductKey
+extern const char* const kFirstTimeValue;          // "IsFirstTime" below kProductKey
+
+// The messenger's first-run settings below kConfigKey, in the order they are written.
+struct DefaultSetting {
+    const char* Name;
+    bool Value;
+};
+extern const DefaultSetting kDefaultSettings[6];
+
 // Writes `name` as REG_DWORD 1 or 0 below HKCU\SOFTWARE\Marlowind\Config. When the key can't
 // be opened nothing is written and nothing is reported; a refused write raises
 // ERegistryException.

@@ -14,6 +14,8 @@
 #include "install/KnownFolders_win32.h"
 #include "install/LinkName.h"
 
+const char* const kMenuSubfolder = "Marlowind";
+
 namespace {
 std::string GuidText(REFGUID id)
 {
@@ -102,7 +104,7 @@ void CreateStartMenuShortcuts()
     const std::string menu = StartMenuFolder();
     if (!menu.empty() && !DirectoryExists(menu))
         ::CreateDirectoryA(menu.c_str(), nullptr);
-    WriteShortcut(folder + "Marlowind.exe", slCommonPrograms, "Marlowind", "", "", "Marlowind messenger", saCreate);
-    WriteShortcut(folder + "Marlowind on the web.url", slCommonPrograms, "Marlowind", "", "", "Marlowind on the web", saCreate);
-    WriteShortcut(folder + "License.txt", slCommonPrograms, "Marlowind", "", "", "Marlowind license", saCreate);
+    WriteShortcut(folder + "Marlowind.exe", slCommonPrograms, kMenuSubfolder, "", "", "Marlowind messenger", saCreate);
+    WriteShortcut(folder + "Marlowind on the web.url", slCommonPrograms, kMenuSubfolder, "", "", "Marlowind on the web", saCreate);
+    WriteShortcut(folder + "License.txt", slCommonPrograms, kMenuSubfolder, "", "", "Marlowind license", saCreate);
 }

@@ -51,6 +51,9 @@ bool WriteShortcut(const std::string& target, ShortcutLocation location,
                    const std::string& arguments, const std::string& description,
                    ShortcutAction action);
 
+// The folder of the all-users programs menu that holds the product's links.
+extern const char* const kMenuSubfolder;  // "Marlowind"
+
 // Links to the installed messenger on the desktop and in the all-users programs menu.
 void CreateProgramShortcuts();
 

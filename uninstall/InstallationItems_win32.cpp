@@ -10,13 +10,6 @@
 #include "system/Shutdown_win32.h"
 
 namespace {
-// The programs menu folder the install puts its three links into.
-const char* const kMenuSubfolder = "Marlowind";
-const char* const kAutostartValue = "MarloWind";
-const char* const kProductValues[] = {"InstallPath", "IsFirstTime"};
-const char* const kSettings[] = {"autostart", "soundeffects", "showsearchbox",
-                                 "showclock", "showpopup", "showconsole"};
-
 void AddLinks(std::vector<RemovalItem>& items, const std::string& installFolder)
 {
     const std::string messenger = LinkNameFor(installFolder + kPayloads[0].TargetFile);
@@ -40,10 +33,10 @@ void AddRegistry(std::vector<RemovalItem>& items)
 {
     items.push_back(TreeRemoval(HKEY_CURRENT_USER, std::string(kUninstallKey) + "\\" + kUninstallSubkey));
     items.push_back(ValueRemoval(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValue));
-    for (const char* name : kProductValues)
-        items.push_back(ValueRemoval(HKEY_CURRENT_USER, kProductKey, name));
-    for (const char* name : kSettings)
-        items.push_back(ValueRemoval(HKEY_CURRENT_USER, kConfigKey, name));
+    items.push_back(ValueRemoval(HKEY_CURRENT_USER, kProductKey, kInstallPathValue));
+    items.push_back(ValueRemoval(HKEY_CURRENT_USER, kProductKey, kFirstTimeValue));
+    for (const DefaultSetting& setting : kDefaultSettings)
+        items.push_back(ValueRemoval(HKEY_CURRENT_USER, kConfigKey, setting.Name));
     items.push_back(KeyIfEmptyRemoval(HKEY_CURRENT_USER, kConfigKey));
     items.push_back(KeyIfEmptyRemoval(HKEY_CURRENT_USER, kProductKey));
 }
