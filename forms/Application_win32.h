@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CodePage_win32.h"
 #include "forms/Screen_win32.h"
 
 class TForm;
@@ -69,5 +70,3 @@ private:
 
 extern TApplication Application;
 
-// Text in the system code page as UTF-16.
-std::wstring FromSystemCodePage(const std::string& text);

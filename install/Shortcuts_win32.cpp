@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "common/CodePage_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/ComPtr_win32.h"
 #include "install/FileStreams_win32.h"
@@ -26,15 +27,6 @@ std::string GuidText(REFGUID id)
     return narrow;
 }
 
-std::wstring ToWide(const std::string& s)
-{
-    if (s.empty())
-        return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::vector<wchar_t> buffer(static_cast<size_t>(n));
-    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), buffer.data(), n);
-    return std::wstring(buffer.data(), buffer.size());
-}
 }  // namespace
 
 std::string ShortcutFolder(ShortcutLocation location)
@@ -73,7 +65,7 @@ bool WriteShortcut(const std::string& target, ShortcutLocation location,
     const std::string folder = ShortcutFolder(location);
     if (folder.empty())
         return true;
-    const std::wstring linkPath = ToWide(LinkPathFor(folder, subfolder, linkName));
+    const std::wstring linkPath = FromSystemCodePage(LinkPathFor(folder, subfolder, linkName));
     link->SetWorkingDirectory(workingDir.empty() ? FolderOf(target).c_str() : workingDir.c_str());
 
     switch (action) {

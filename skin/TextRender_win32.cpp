@@ -4,33 +4,11 @@
 
 #include <cstdint>
 
+#include "common/CodePage_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
 
 namespace {
-
-std::wstring ToWide(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-    return out;
-}
-
-std::string ToSystemCodePage(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 // A device context to measure in: the bitmap's own (an empty bitmap has one too), or a memory DC
 // of the screen's resolution should the bitmap have none.
@@ -57,7 +35,7 @@ private:
 // logical inch.
 UniqueHfont CreateGdiFont(const TFont32& font, int scale, int dpiY, DWORD quality)
 {
-    const std::wstring face = ToWide(font.Name);
+    const std::wstring face = FromSystemCodePage(font.Name);
     const int height = -::MulDiv(font.Size, dpiY * scale, 72);
     UniqueHfont handle(::CreateFontW(height, 0, 0, 0, (font.Style & fsBold) ? FW_BOLD : FW_NORMAL,
                                      (font.Style & fsItalic) ? TRUE : FALSE,

@@ -11,16 +11,6 @@ const wchar_t* const kConfirmText =
 const wchar_t* const kRemovedText =
     L"Marlowind instant messenger and all of its components were removed from your computer.";
 
-std::wstring WideFromAnsi(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
 
 std::wstring FailureReport(const std::vector<RemovalFailure>& failures)
 {
@@ -28,12 +18,12 @@ std::wstring FailureReport(const std::vector<RemovalFailure>& failures)
         L"Marlowind instant messenger was not removed completely. These items could not be "
         L"removed:\n\n";
     for (const RemovalFailure& f : failures) {
-        text += WideFromAnsi(DescribeItem(f.Item));
+        text += FromSystemCodePage(DescribeItem(f.Item));
         std::string reason = SystemErrorText(f.Error);
         while (!reason.empty() && (reason.back() == '.' || reason.back() == ' '))
             reason.pop_back();
         if (!reason.empty())
-            text += L" (" + WideFromAnsi(reason) + L")";
+            text += L" (" + FromSystemCodePage(reason) + L")";
         text += L"\n";
     }
     text += L"\nClose the programs that may be using them and run the uninstaller again, or "

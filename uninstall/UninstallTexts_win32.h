@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CodePage_win32.h"
 #include "uninstall/Removal_win32.h"
 
 extern const wchar_t* const kUninstallCaption;  // "Marlowind setup"
@@ -13,5 +14,3 @@ extern const wchar_t* const kRemovedText;       // everything was removed
 // (DescribeItem) and the system's reason, then what the user can do.
 std::wstring FailureReport(const std::vector<RemovalFailure>& failures);
 
-// Text in the system code page as UTF-16.
-std::wstring WideFromAnsi(const std::string& text);

@@ -23,7 +23,7 @@ int RemoveAndReport()
         }
         Show(FailureReport(failures), MB_OK | MB_ICONWARNING);
     } catch (const std::exception& e) {
-        std::wstring text = WideFromAnsi(e.what());
+        std::wstring text = FromSystemCodePage(e.what());
         if (!text.empty() && text.back() != L'.')
             text += L'.';
         Show(L"Marlowind instant messenger could not be removed.\n\n" + text, MB_OK | MB_ICONERROR);

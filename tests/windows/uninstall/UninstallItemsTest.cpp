@@ -140,9 +140,9 @@ TEST_F(UninstallItems, FailuresAreCollectedInOrderAndDescribed)
     EXPECT_EQ(DescribeItem(TreeRemoval(HKEY_LOCAL_MACHINE, "Software\\X")), "HKEY_LOCAL_MACHINE\\Software\\X");
     const std::wstring report = FailureReport(
         {failures[0], {ValueRemoval(HKEY_LOCAL_MACHINE, "Software\\Run", "MarloWind"), ERROR_ACCESS_DENIED}});
-    EXPECT_NE(report.find(WideFromAnsi(held)), std::wstring::npos);
+    EXPECT_NE(report.find(FromSystemCodePage(held)), std::wstring::npos);
     EXPECT_NE(report.find(L"HKEY_LOCAL_MACHINE\\Software\\Run, value \"MarloWind\""), std::wstring::npos);
-    EXPECT_LT(report.find(WideFromAnsi(held)), report.find(L"MarloWind"));
+    EXPECT_LT(report.find(FromSystemCodePage(held)), report.find(L"MarloWind"));
 }
 
 TEST(UninstallSecondStage, OnlyAnInheritedProcessHandleStartsIt)

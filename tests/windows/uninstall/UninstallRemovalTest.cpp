@@ -200,7 +200,7 @@ TEST_F(UninstallInstalled, FileHeldOpenIsReportedAndKeepsItsFolder)
     EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
 
     const std::wstring report = FailureReport(failures);
-    EXPECT_NE(report.find(WideFromAnsi(licence)), std::wstring::npos);
+    EXPECT_NE(report.find(FromSystemCodePage(licence)), std::wstring::npos);
     EXPECT_EQ(report.find(L"wall1.png"), std::wstring::npos);
 
     ::CloseHandle(held);
