@@ -196,8 +196,11 @@ def scenario_uninstall_no(s):
 
 
 def scenario_uninstall_yes(s):
-    # Follows uninstall_no: the installation is complete. The messenger the wizard started
-    # ended with that scenario's Wine session; start it again as a user would.
+    # Usually follows uninstall_no, which leaves a complete installation; run alone, it installs
+    # first. The messenger the wizard started ended with that scenario's Wine session; start it
+    # again as a user would.
+    if not os.path.isfile(s.host_path(messenger(s))):
+        install_with_wizard(s)
     if not s.running(messenger(s)):
         subprocess.Popen(["wine", messenger(s)], env=s.env, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
