@@ -594,9 +594,10 @@ def log(*args):
 T0 = time.monotonic()
 
 
-def main():
+def run_scenario(scenarios):
+    """Runs the scenario named on the command line in a fresh session; returns the exit code."""
     parser = argparse.ArgumentParser()
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    parser.add_argument("scenario", choices=sorted(scenarios))
     parser.add_argument("--build", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--prefix", required=True)
@@ -606,7 +607,7 @@ def main():
     if os.path.exists(stale):
         os.remove(stale)
     try:
-        SCENARIOS[args.scenario](s)
+        scenarios[args.scenario](s)
     except Failure as e:
         s.screenshot("failed-" + args.scenario)
         print("FAILED:", e)
@@ -622,4 +623,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_scenario(SCENARIOS))

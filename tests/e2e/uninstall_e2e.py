@@ -2,9 +2,7 @@
 """Uninstall scenarios: install with the real wizard, start the installed uninstaller as its
 uninstall entry names it, answer its message boxes with pointer clicks, and check the prefix
 afterwards against the same table of what an install leaves (expected_install.tsv)."""
-import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
@@ -295,32 +293,5 @@ SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_un
              "uninstall_held": scenario_uninstall_held}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--prefix", required=True)
-    args = parser.parse_args()
-    s = harness.Session(args)
-    stale = os.path.join(s.shots, "failed-%s.png" % args.scenario)
-    if os.path.exists(stale):
-        os.remove(stale)
-    try:
-        SCENARIOS[args.scenario](s)
-    except Failure as e:
-        s.screenshot("failed-" + args.scenario)
-        print("FAILED:", e)
-        return 1
-    finally:
-        if s.installer and s.installer.poll() is None:
-            s.installer.kill()
-        s.stop_wine(restart=False)
-        if s.xvfb:
-            s.xvfb.kill()
-    print("passed:", args.scenario)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.run_scenario(SCENARIOS))
