@@ -513,6 +513,19 @@ def scenario_pointer(s):
     print("the close cross ends the program")
 
 
+def start_and_press_install(s):
+    """Starts the installer and goes the shortest way to the Install button: Next, agree, Next,
+    Install."""
+    s.start_installer()
+    s.click_button("next")
+    s.wait_page(2)
+    s.click_page(*RADIO)
+    wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
+    s.click_button("next")
+    s.wait_page(3, timeout=30)
+    s.click_button("install")
+
+
 def scenario_failing(s):
     reset_install(s)
     # A file where the install folder should go: the folder can't be created.
@@ -520,14 +533,7 @@ def scenario_failing(s):
     with open(blocker, "w") as f:
         f.write("in the way\n")
     try:
-        s.start_installer()
-        s.click_button("next")
-        s.wait_page(2)
-        s.click_page(*RADIO)
-        wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
-        s.click_button("next")
-        s.wait_page(3, timeout=30)
-        s.click_button("install")
+        start_and_press_install(s)
 
         def message_box():
             mine, rows = s.installer_windows()

@@ -9,7 +9,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
-from harness import Failure, RADIO, check, expand, reset_install, wait_for  # noqa: E402
+from harness import Failure, check, expand, reset_install, wait_for  # noqa: E402
 
 TABLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected_install.tsv")
 UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlowind"
@@ -65,14 +65,7 @@ def click_box_button(s, box, label):
 
 def install_with_wizard(s):
     reset_install(s)
-    s.start_installer()
-    s.click_button("next")
-    s.wait_page(2)
-    s.click_page(*RADIO)
-    wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
-    s.click_button("next")
-    s.wait_page(3, timeout=30)
-    s.click_button("install")
+    harness.start_and_press_install(s)
     s.wait_page(4, timeout=120)
     s.click_button("close")
     check(s.wait_exit() == 0, "the installer ended with exit code 0")

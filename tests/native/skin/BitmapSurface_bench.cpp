@@ -6,24 +6,11 @@
 #include <random>
 #include <vector>
 
+#include "tests/BenchTiming.h"
 #include "skin/Blur.h"
 #include "skin/Image32.h"
 
 namespace {
-
-template <typename F>
-double MedianMicroseconds(int runs, F&& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const auto stop = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::micro>(stop - start).count());
-    }
-    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
-    return times[runs / 2];
-}
 
 void Noise(TBitmap32& b, unsigned seed)
 {

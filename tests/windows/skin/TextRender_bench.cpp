@@ -1,30 +1,10 @@
 // Times the text work behind one button face under Wine: measuring, rasterising at the levels
 // the program uses, and the whole face. Prints the median of many runs of each.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <vector>
 
+#include "tests/BenchTiming.h"
 #include "skin/ButtonFace.h"
 #include "skin/TextRender.h"
-
-namespace {
-
-template <typename F>
-double MedianMicroseconds(int runs, F&& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const auto stop = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::micro>(stop - start).count());
-    }
-    std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
-    return times[runs / 2];
-}
-
-}  // namespace
 
 int main()
 {
