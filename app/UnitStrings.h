@@ -60,9 +60,10 @@ inline constexpr const char* SResourceTypeTxt = "TXT";
 inline constexpr const char* SResourceRadioOn = "RADIOON";
 inline constexpr const char* SResourceRadioOff = "RADIOOFF";
 inline constexpr const char* SResourceLicense = "LICENSE";
-inline constexpr const char* SInstallSubfolder = "\\Marlowind\\";
+// Parts of paths and the shell's verb, UTF-16 like every path.
+inline constexpr const wchar_t* SInstallSubfolder = L"\\Marlowind\\";
 // The two spellings are deliberate: the running-copy check uses the first, the finish step the
 // second (file names on Windows compare without regard to case).
-inline constexpr const char* SMessengerExeClosing = "Marlowind.exe";
-inline constexpr const char* SMessengerExeFinish = "MarloWind.exe";
-inline constexpr const char* SShellVerbOpen = "open";
+inline constexpr const wchar_t* SMessengerExeClosing = L"Marlowind.exe";
+inline constexpr const wchar_t* SMessengerExeFinish = L"MarloWind.exe";
+inline constexpr const wchar_t* SShellVerbOpen = L"open";

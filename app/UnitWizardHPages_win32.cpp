@@ -55,7 +55,7 @@ void TSetupWizardH::ShowPage(int page)
 {
     if (page < 1 || page > 4)
         return;
-    const std::string folder = InstallFolder();
+    const std::wstring folder = InstallFolder();
     const int centre = Width() / 2;
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
@@ -171,8 +171,8 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
 
 void TSetupWizardH::Finish()
 {
-    const std::string messenger = InstallFolder() + SMessengerExeFinish;
-    ::ShellExecuteA(nullptr, SShellVerbOpen, messenger.c_str(), nullptr, nullptr, SW_SHOW);
+    const std::wstring messenger = InstallFolder() + SMessengerExeFinish;
+    ::ShellExecuteW(nullptr, SShellVerbOpen, messenger.c_str(), nullptr, nullptr, SW_SHOW);
     ::Sleep(1000);
     Close();
 }

@@ -106,7 +106,7 @@ LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     return TForm::WndProc(message, wParam, lParam);
 }
 
-std::string TSetupWizardH::InstallFolder() const
+std::wstring TSetupWizardH::InstallFolder() const
 {
     return GetSpecialFolder(kCsidlProgramFiles) + SInstallSubfolder;
 }
@@ -121,7 +121,7 @@ void TSetupWizardH::WriteUninstallEntry()
     ::WriteUninstallEntry();
 }
 
-void TSetupWizardH::CloseRunningInstances(const std::string& path)
+void TSetupWizardH::CloseRunningInstances(const std::wstring& path)
 {
     ::CloseRunningInstances(path);
 }

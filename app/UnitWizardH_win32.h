@@ -65,9 +65,9 @@ public:
     // The engine's steps, on behalf of the page controller.
     void InstallFiles();
     void WriteUninstallEntry();
-    void CloseRunningInstances(const std::string& path);
+    void CloseRunningInstances(const std::wstring& path);
     // GetSpecialFolder(program files) + "\Marlowind\" (just "\Marlowind\" when there is none).
-    std::string InstallFolder() const;
+    std::wstring InstallFolder() const;
 
 protected:
     void CreateParams(TCreateParams& params) override;

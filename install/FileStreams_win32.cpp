@@ -1,5 +1,6 @@
 #include "install/FileStreams_win32.h"
 
+#include "common/CodePage_win32.h"
 #include "common/SystemError_win32.h"
 
 namespace {
@@ -7,14 +8,15 @@ namespace {
 constexpr size_t kMaxIo = 1u << 30;
 }  // namespace
 
-FileSource::FileSource(const std::string& path)
-    : file_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+FileSource::FileSource(const std::wstring& path)
+    : file_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
 {
     if (!file_) {
         const DWORD code = ::GetLastError();
         throw EFOpenError(
-            Format("Cannot open file \"%s\". %s", path.c_str(), SystemErrorText(code).c_str()));
+            Format("Cannot open file \"%s\". %s", ToSystemCodePage(path).c_str(),
+                   SystemErrorText(code).c_str()));
     }
 }
 
@@ -32,14 +34,15 @@ void FileSource::SeekToStart()
     ::SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN);
 }
 
-FileSink::FileSink(const std::string& path)
-    : file_(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+FileSink::FileSink(const std::wstring& path)
+    : file_(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr))
 {
     if (!file_) {
         const DWORD code = ::GetLastError();
         throw EFCreateError(
-            Format("Cannot create file \"%s\". %s", path.c_str(), SystemErrorText(code).c_str()));
+            Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
+                   SystemErrorText(code).c_str()));
     }
 }
 
@@ -56,14 +59,14 @@ void FileSink::Write(const void* data, size_t size)
     }
 }
 
-bool FileExists(const std::string& path)
+bool FileExists(const std::wstring& path)
 {
-    const DWORD a = ::GetFileAttributesA(path.c_str());
+    const DWORD a = ::GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool DirectoryExists(const std::string& path)
+bool DirectoryExists(const std::wstring& path)
 {
-    const DWORD a = ::GetFileAttributesA(path.c_str());
+    const DWORD a = ::GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }

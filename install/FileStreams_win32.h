@@ -1,5 +1,6 @@
 #pragma once
-// Files as byte sources and sinks, with the program's texts for failures.
+// Files as byte sources and sinks, with the program's texts for failures. Paths are UTF-16;
+// the messages name them in the system code page.
 #include <windows.h>
 
 #include <cstdint>
@@ -35,7 +36,7 @@ public:
 // Raises EFOpenError when it can't be opened.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path);
+    explicit FileSource(const std::wstring& path);
     size_t Read(void* buffer, size_t size) override;  // raises EReadError
     void SeekToStart() override;
 
@@ -47,7 +48,7 @@ private:
 // it is written. Raises EFCreateError when it can't be created.
 class FileSink : public ByteSink {
 public:
-    explicit FileSink(const std::string& path);
+    explicit FileSink(const std::wstring& path);
     void Write(const void* data, size_t size) override;  // raises EWriteError
     // Closes the file now; later writes are refused.
     void Close() { file_.reset(); }
@@ -56,5 +57,5 @@ private:
     UniqueFile file_;
 };
 
-bool FileExists(const std::string& path);
-bool DirectoryExists(const std::string& path);
+bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);

@@ -6,64 +6,68 @@
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
 #include "install/PayloadFiles_win32.h"
+#include "install/Registry_win32.h"
 #include "install/Shortcuts_win32.h"
 
 const PayloadEntry kPayloads[4] = {
-    {"MRLWND", "Marlowind.zip", "Marlowind.exe"},
-    {"MRLWNDT", "Ririvud.zip", "Ririvud"},
-    {"UNINSTALL", "UninstallMW.zip", "UninstallMW.exe"},
-    {"UPDATE", "Marlupdate.zip", "MarlUpdate.exe"},
+    {"MRLWND", L"Marlowind.zip", L"Marlowind.exe"},
+    {"MRLWNDT", L"Ririvud.zip", L"Ririvud"},
+    {"UNINSTALL", L"UninstallMW.zip", L"UninstallMW.exe"},
+    {"UPDATE", L"Marlupdate.zip", L"MarlUpdate.exe"},
 };
 
 const RawFileEntry kInstallFolderFiles[2] = {
-    {"URL", "ONWEB", "Marlowind on the web.url"},
-    {"TXT", "LICENSE", "License.txt"},
+    {"URL", "ONWEB", L"Marlowind on the web.url"},
+    {"TXT", "LICENSE", L"License.txt"},
 };
 
 const RawFileEntry kSharedDataFiles[9] = {
-    {"PNG", "WALL1", "wall1.png"},     {"PNG", "WALL2", "wall2.png"},
-    {"PNG", "WALL3", "wall3.png"},     {"PNG", "WALL4", "wall4.png"},
-    {"PNG", "SMWALL1", "smwall1.png"}, {"PNG", "SMWALL2", "smwall2.png"},
-    {"PNG", "SMWALL3", "smwall3.png"}, {"PNG", "SMWALL4", "smwall4.png"},
-    {"PNG", "ABOUT", "about.png"},
+    {"PNG", "WALL1", L"wall1.png"},     {"PNG", "WALL2", L"wall2.png"},
+    {"PNG", "WALL3", L"wall3.png"},     {"PNG", "WALL4", L"wall4.png"},
+    {"PNG", "SMWALL1", L"smwall1.png"}, {"PNG", "SMWALL2", L"smwall2.png"},
+    {"PNG", "SMWALL3", L"smwall3.png"}, {"PNG", "SMWALL4", L"smwall4.png"},
+    {"PNG", "ABOUT", L"about.png"},
 };
 
 namespace {
 // Files an earlier installation left in the install folder. The theme's stream file is listed,
 // not the theme itself: that one is overwritten when it is inflated.
-const char* const kStaleInstallFiles[] = {
-    "Marlowind.exe", "Ririvud.zip", "UninstallMW.exe",
-    "MarlUpdate.exe", "Marlowind on the web.url", "License.txt",
+const wchar_t* const kStaleInstallFiles[] = {
+    L"Marlowind.exe", L"Ririvud.zip", L"UninstallMW.exe",
+    L"MarlUpdate.exe", L"Marlowind on the web.url", L"License.txt",
 };
 
-void EnsureFolder(const std::string& folder)
+void EnsureFolder(const std::wstring& folder)
 {
     if (!DirectoryExists(folder))
-        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
 }
 
-void DeleteIfPresent(const std::string& path)
+void DeleteIfPresent(const std::wstring& path)
 {
     if (FileExists(path))
-        ::DeleteFileA(path.c_str());
+        ::DeleteFileW(path.c_str());
 }
 }  // namespace
 
 void InstallFiles()
 {
-    const std::string installFolder = InstallFolder();
-    const std::string sharedFolder = SharedDataFolder();
+    const std::wstring installFolder = InstallFolder();
+    const std::wstring sharedFolder = SharedDataFolder();
+    // The registry records name the install folder in the system code page: a folder the code
+    // page can't spell is refused before anything is written.
+    RegistryPathText(installFolder);
 
     EnsureFolder(installFolder);
     EnsureFolder(sharedFolder);
-    for (const char* name : kStaleInstallFiles)
+    for (const wchar_t* name : kStaleInstallFiles)
         DeleteIfPresent(installFolder + name);
     // Give the file system time to let go of files just deleted (a closing messenger, a
     // virus scanner) before they are created anew.
     ::Sleep(100);
 
     for (const PayloadEntry& p : kPayloads) {
-        const std::string stream = installFolder + p.StreamFile;
+        const std::wstring stream = installFolder + p.StreamFile;
         WriteResourceFile(p.Resource, "ZIP", stream);
         InflateFile(stream, installFolder + p.TargetFile);
     }
@@ -77,7 +81,7 @@ void InstallFiles()
         WriteResourceFile(f.Resource, f.Type, sharedFolder + f.FileName);
 
     for (const PayloadEntry& p : kPayloads)
-        ::DeleteFileA((installFolder + p.StreamFile).c_str());
+        ::DeleteFileW((installFolder + p.StreamFile).c_str());
 
     WriteUninstallEntry();
     CreateProgramShortcuts();

@@ -4,8 +4,9 @@
 // no state between calls; a second run repeats every step and overwrites every file.
 //
 // Resources are read from ResourceModule(). Errors end the sequence at once and propagate:
-// ESpecialFolderError (program files or common application data unknown; raised before
-// anything is written), EFCreateError, EFOpenError, EResNotFound, EWriteError, EZlibError,
+// ESpecialFolderError (program files or common application data unknown) and
+// ERegistryException (an install folder the system code page can't spell), both raised before
+// anything is written; EFCreateError, EFOpenError, EResNotFound, EWriteError, EZlibError,
 // ERegistryException, EOleSysError, EIntfCastError. Steps done before an error stay done;
 // temporary stream files written so far stay on disk; a payload target whose inflation failed
 // is removed.
@@ -15,8 +16,8 @@ void InstallFiles();
 // folder.
 struct PayloadEntry {
     const char* Resource;
-    const char* StreamFile;
-    const char* TargetFile;
+    const wchar_t* StreamFile;
+    const wchar_t* TargetFile;
 };
 extern const PayloadEntry kPayloads[4];
 
@@ -24,7 +25,7 @@ extern const PayloadEntry kPayloads[4];
 struct RawFileEntry {
     const char* Type;
     const char* Resource;
-    const char* FileName;
+    const wchar_t* FileName;
 };
 extern const RawFileEntry kInstallFolderFiles[2];  // the web shortcut and the licence
 extern const RawFileEntry kSharedDataFiles[9];     // wallpapers, thumbnails, about picture

@@ -2,23 +2,23 @@
 
 #include "install/KnownFolders_win32.h"
 
-std::string ProgramFilesFolder()
+std::wstring ProgramFilesFolder()
 {
     return RequireSpecialFolder(CSIDL_PROGRAM_FILES);
 }
 
-std::string InstallFolder()
+std::wstring InstallFolder()
 {
-    return ProgramFilesFolder() + "\\Marlowind\\";
+    return ProgramFilesFolder() + L"\\Marlowind\\";
 }
 
-std::string SharedDataFolder()
+std::wstring SharedDataFolder()
 {
-    return RequireSpecialFolder(CSIDL_COMMON_APPDATA) + "\\Marlowind\\";
+    return RequireSpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Marlowind\\";
 }
 
-std::string StartMenuFolder()
+std::wstring StartMenuFolder()
 {
-    const std::string programs = GetSpecialFolder(CSIDL_COMMON_PROGRAMS);
-    return programs.empty() ? std::string() : programs + "\\Marlowind\\";
+    const std::wstring programs = GetSpecialFolder(CSIDL_COMMON_PROGRAMS);
+    return programs.empty() ? std::wstring() : programs + L"\\Marlowind\\";
 }

@@ -26,7 +26,7 @@ void WriteConfigFlag(const std::string& name, bool value)
 
 void WriteUninstallEntry()
 {
-    const std::string folder = InstallFolder();
+    const std::string folder = RegistryPathText(InstallFolder());
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
     // Without the Uninstall key open, a relative create would put the entry at the root of
@@ -45,7 +45,7 @@ void WriteUninstallEntry()
 
 void WriteAutostartEntry()
 {
-    const std::string programFiles = ProgramFilesFolder();
+    const std::string programFiles = RegistryPathText(ProgramFilesFolder());
     TRegistry registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     registry.OpenKey(kRunKey, true);
@@ -54,7 +54,7 @@ void WriteAutostartEntry()
 
 void WriteInstallPath()
 {
-    const std::string programFiles = ProgramFilesFolder();
+    const std::string programFiles = RegistryPathText(ProgramFilesFolder());
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
     registry.OpenKey(kProductKey, true);

@@ -2,24 +2,24 @@
 
 #include "install/ComPtr_win32.h"
 
-std::string GetSpecialFolder(int csidl)
+std::wstring GetSpecialFolder(int csidl)
 {
-    char path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return std::string();
-    path[MAX_PATH - 1] = '\0';
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::wstring();
+    path[MAX_PATH - 1] = L'\0';
     return path;
 }
 
-std::string GetStartMenuFolder(HWND owner)
+std::wstring GetStartMenuFolder(HWND owner)
 {
     LPITEMIDLIST list = nullptr;
     if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_STARTMENU, &list)) || !list)
-        return std::string();
-    char path[MAX_PATH] = {};
-    std::string result;
-    if (::SHGetPathFromIDListA(list, path)) {
-        path[MAX_PATH - 1] = '\0';
+        return std::wstring();
+    wchar_t path[MAX_PATH] = {};
+    std::wstring result;
+    if (::SHGetPathFromIDListW(list, path)) {
+        path[MAX_PATH - 1] = L'\0';
         result = path;
     }
     FreeItemIdList(list);
@@ -50,9 +50,9 @@ const char* FolderTitle(int csidl)
 }
 }  // namespace
 
-std::string RequireSpecialFolder(int csidl)
+std::wstring RequireSpecialFolder(int csidl)
 {
-    std::string path = GetSpecialFolder(csidl);
+    std::wstring path = GetSpecialFolder(csidl);
     if (path.empty())
         throw ESpecialFolderError(
             Format("Cannot find the %s folder (CSIDL %d)", FolderTitle(csidl), csidl));

@@ -1,6 +1,7 @@
 #pragma once
-// The system's special folders, by CSIDL number. Paths are 8-bit strings in the system code
-// page, returned as the system gives them (no trailing separator). No lookup creates a folder.
+// The system's special folders, by CSIDL number. Paths are UTF-16 (a folder below the user's
+// profile holds the user's name, which the system code page may lack), returned as the system
+// gives them (no trailing separator). No lookup creates a folder.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -8,13 +9,13 @@
 
 #include "common/Exception.h"
 
-// The path of special folder `csidl` (SHGetFolderPathA of shell32, current path, current
+// The path of special folder `csidl` (SHGetFolderPathW of shell32, current path, current
 // user), or an empty string when the system has none.
-std::string GetSpecialFolder(int csidl);
+std::wstring GetSpecialFolder(int csidl);
 
 // The user's Start menu found through its item-id list (CSIDL_STARTMENU), or an empty string.
 // `owner` is the window that any shell dialogue would belong to.
-std::string GetStartMenuFolder(HWND owner = nullptr);
+std::wstring GetStartMenuFolder(HWND owner = nullptr);
 
 // Frees an item-id list that the shell allocated; null is ignored.
 void FreeItemIdList(LPITEMIDLIST list);
@@ -28,4 +29,4 @@ public:
 // GetSpecialFolder(csidl), but raises ESpecialFolderError "Cannot find the %s folder (CSIDL %d)"
 // (for example "program files", 38) instead of returning an empty path: everything below
 // such a folder would otherwise land at the root of the current drive.
-std::string RequireSpecialFolder(int csidl);
+std::wstring RequireSpecialFolder(int csidl);

@@ -2,31 +2,31 @@
 
 namespace {
 // Index just past the last folder or drive delimiter, 0 when there is none.
-size_t FileNameStart(const std::string& path)
+size_t FileNameStart(const std::wstring& path)
 {
-    const size_t d = path.find_last_of("\\:");
-    return d == std::string::npos ? 0 : d + 1;
+    const size_t d = path.find_last_of(L"\\:");
+    return d == std::wstring::npos ? 0 : d + 1;
 }
 }  // namespace
 
-std::string LinkNameFor(const std::string& target)
+std::wstring LinkNameFor(const std::wstring& target)
 {
-    std::string name = target.substr(FileNameStart(target));
-    const size_t dot = name.rfind('.');
-    if (dot != std::string::npos)
+    std::wstring name = target.substr(FileNameStart(target));
+    const size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos)
         name.erase(dot);
-    return name + ".lnk";
+    return name + L".lnk";
 }
 
-std::string LinkPathFor(const std::string& folder, const std::string& subfolder,
-                        const std::string& linkName)
+std::wstring LinkPathFor(const std::wstring& folder, const std::wstring& subfolder,
+                         const std::wstring& linkName)
 {
     if (subfolder.empty())
-        return folder + "\\" + linkName;
-    return folder + "\\" + subfolder + "\\" + linkName;
+        return folder + L"\\" + linkName;
+    return folder + L"\\" + subfolder + L"\\" + linkName;
 }
 
-std::string FolderOf(const std::string& target)
+std::wstring FolderOf(const std::wstring& target)
 {
     return target.substr(0, FileNameStart(target));
 }

@@ -1,17 +1,17 @@
 #pragma once
-// Forming the names and paths of shell links from the file a link opens. Paths are 8-bit
-// strings in the system code page; "\" and ":" end a folder or drive part.
+// Forming the names and paths of shell links from the file a link opens. Paths are UTF-16;
+// "\" and ":" end a folder or drive part.
 #include <string>
 
 // The link's file name: the file-name part of `target` (after its last "\" or ":") with the
 // extension (from the last "." of that part) replaced by ".lnk", or ".lnk" appended when the
 // part has no extension. "C:\x\Marlowind.exe" gives "Marlowind.lnk".
-std::string LinkNameFor(const std::string& target);
+std::wstring LinkNameFor(const std::wstring& target);
 
 // folder + "\" + subfolder + "\" + linkName, or folder + "\" + linkName when `subfolder` is
 // empty. Nothing is added or removed otherwise.
-std::string LinkPathFor(const std::string& folder, const std::string& subfolder,
-                        const std::string& linkName);
+std::wstring LinkPathFor(const std::wstring& folder, const std::wstring& subfolder,
+                         const std::wstring& linkName);
 
 // The folder part of `target` up to and including its last "\" or ":"; empty when it has none.
-std::string FolderOf(const std::string& target);
+std::wstring FolderOf(const std::wstring& target);

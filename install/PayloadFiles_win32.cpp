@@ -12,20 +12,20 @@ constexpr size_t kCopyBlockSize = 64 * 1024;
 // Runs `write` against a new file at `path`; if it raises, the partial file is closed and
 // removed before the error goes on.
 template <typename F>
-auto WriteNewFile(const std::string& path, F write)
+auto WriteNewFile(const std::wstring& path, F write)
 {
     FileSink sink(path);
     try {
         return write(sink);
     } catch (...) {
         sink.Close();
-        ::DeleteFileA(path.c_str());
+        ::DeleteFileW(path.c_str());
         throw;
     }
 }
 }  // namespace
 
-void WriteResourceFile(const char* name, const char* type, const std::string& path)
+void WriteResourceFile(const char* name, const char* type, const std::wstring& path)
 {
     ResourceStream resource(name, type);
     WriteNewFile(path, [&](FileSink& sink) {
@@ -42,7 +42,7 @@ void WriteResourceFile(const char* name, const char* type, const std::string& pa
     });
 }
 
-uint64_t InflateFile(const std::string& streamPath, const std::string& targetPath)
+uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath)
 {
     FileSource source(streamPath);
     return WriteNewFile(targetPath, [&](FileSink& sink) { return InflateStream(source, sink); });

@@ -7,7 +7,7 @@
 // file at `path`, created anew, in bounded blocks. The resource is looked up before the file
 // is touched. Raises EResNotFound "Resource %s not found", EFCreateError, EWriteError; a file
 // whose write fails is removed rather than left short.
-void WriteResourceFile(const char* name, const char* type, const std::string& path);
+void WriteResourceFile(const char* name, const char* type, const std::wstring& path);
 
 // Opens the stream file `streamPath` (one zlib stream), creates `targetPath` anew and inflates
 // the stream into it block by block; the inflater, then the target, then the stream file are
@@ -15,4 +15,4 @@ void WriteResourceFile(const char* name, const char* type, const std::string& pa
 // Raises EFOpenError (stream file), EFCreateError (target), EZlibError, EWriteError. When the
 // inflation fails after the target was created, the target is removed; the stream file is
 // always left as it is.
-uint64_t InflateFile(const std::string& streamPath, const std::string& targetPath);
+uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath);

@@ -1,5 +1,17 @@
 #include "install/Registry_win32.h"
 
+#include "common/CodePage_win32.h"
+
+std::string RegistryPathText(const std::wstring& path)
+{
+    std::string text;
+    if (!ToSystemCodePageExactly(path, text))
+        throw ERegistryException(
+            Format("Cannot record \"%s\" in the registry: the system code page can't spell it",
+                   ToSystemCodePage(path).c_str()));
+    return text;
+}
+
 void TRegistry::SetRootKey(HKEY root)
 {
     CloseKey();

@@ -14,6 +14,12 @@ public:
     using Exception::Exception;
 };
 
+// `path` in the system code page, for registry data that names a file or folder. Raises
+// ERegistryException "Cannot record "%s" in the registry: the system code page can't spell it"
+// (the path with the code page's stand-ins) when it has a character the code page lacks:
+// written with "?" in it, the record would name nothing.
+std::string RegistryPathText(const std::wstring& path);
+
 class TRegistry {
 public:
     // Root HKEY_CURRENT_USER, no key open; keys are opened with `access`.

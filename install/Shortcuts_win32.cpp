@@ -7,7 +7,6 @@
 
 #include <vector>
 
-#include "common/CodePage_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/ComPtr_win32.h"
 #include "install/FileStreams_win32.h"
@@ -15,7 +14,7 @@
 #include "install/KnownFolders_win32.h"
 #include "install/LinkName.h"
 
-const char* const kMenuSubfolder = "Marlowind";
+const wchar_t* const kMenuSubfolder = L"Marlowind";
 
 namespace {
 std::string GuidText(REFGUID id)
@@ -29,7 +28,7 @@ std::string GuidText(REFGUID id)
 
 }  // namespace
 
-std::string ShortcutFolder(ShortcutLocation location)
+std::wstring ShortcutFolder(ShortcutLocation location)
 {
     switch (location) {
     case slDesktop: return GetSpecialFolder(CSIDL_DESKTOP);
@@ -37,19 +36,19 @@ std::string ShortcutFolder(ShortcutLocation location)
     case slSendTo: return GetSpecialFolder(CSIDL_SENDTO);
     case slStartMenu: return GetSpecialFolder(CSIDL_STARTMENU);
     case slCommonPrograms: return GetSpecialFolder(CSIDL_COMMON_PROGRAMS);
-    default: return std::string();
+    default: return std::wstring();
     }
 }
 
-bool WriteShortcut(const std::string& target, ShortcutLocation location,
-                   const std::string& subfolder, const std::string& workingDir,
-                   const std::string& arguments, const std::string& description,
+bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
+                   const std::wstring& subfolder, const std::wstring& workingDir,
+                   const std::wstring& arguments, const std::wstring& description,
                    ShortcutAction action)
 {
-    ComPtr<IShellLinkA> link;
+    ComPtr<IShellLinkW> link;
     const HRESULT hr = ::CoCreateInstance(CLSID_ShellLink, nullptr,
                                           CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                          IID_IShellLinkA, link.receiveVoid());
+                                          IID_IShellLinkW, link.receiveVoid());
     if (FAILED(hr))
         throw EOleSysError(Format("%s, ClassID: %s", SystemErrorText(static_cast<DWORD>(hr)).c_str(),
                                   GuidText(CLSID_ShellLink).c_str()));
@@ -61,11 +60,11 @@ bool WriteShortcut(const std::string& target, ShortcutLocation location,
     link->SetArguments(arguments.c_str());
     link->SetDescription(description.c_str());
 
-    const std::string linkName = LinkNameFor(target);
-    const std::string folder = ShortcutFolder(location);
+    const std::wstring linkName = LinkNameFor(target);
+    const std::wstring folder = ShortcutFolder(location);
     if (folder.empty())
         return true;
-    const std::wstring linkPath = FromSystemCodePage(LinkPathFor(folder, subfolder, linkName));
+    const std::wstring linkPath = LinkPathFor(folder, subfolder, linkName);
     link->SetWorkingDirectory(workingDir.empty() ? FolderOf(target).c_str() : workingDir.c_str());
 
     switch (action) {
@@ -85,18 +84,18 @@ bool WriteShortcut(const std::string& target, ShortcutLocation location,
 
 void CreateProgramShortcuts()
 {
-    const std::string messenger = InstallFolder() + "Marlowind.exe";
-    WriteShortcut(messenger, slDesktop, "", "", "", "Marlowind messenger", saCreate);
-    WriteShortcut(messenger, slCommonPrograms, "", "", "", "Marlowind messenger", saCreate);
+    const std::wstring messenger = InstallFolder() + L"Marlowind.exe";
+    WriteShortcut(messenger, slDesktop, L"", L"", L"", L"Marlowind messenger", saCreate);
+    WriteShortcut(messenger, slCommonPrograms, L"", L"", L"", L"Marlowind messenger", saCreate);
 }
 
 void CreateStartMenuShortcuts()
 {
-    const std::string folder = InstallFolder();
-    const std::string menu = StartMenuFolder();
+    const std::wstring folder = InstallFolder();
+    const std::wstring menu = StartMenuFolder();
     if (!menu.empty() && !DirectoryExists(menu))
-        ::CreateDirectoryA(menu.c_str(), nullptr);
-    WriteShortcut(folder + "Marlowind.exe", slCommonPrograms, kMenuSubfolder, "", "", "Marlowind messenger", saCreate);
-    WriteShortcut(folder + "Marlowind on the web.url", slCommonPrograms, kMenuSubfolder, "", "", "Marlowind on the web", saCreate);
-    WriteShortcut(folder + "License.txt", slCommonPrograms, kMenuSubfolder, "", "", "Marlowind license", saCreate);
+        ::CreateDirectoryW(menu.c_str(), nullptr);
+    WriteShortcut(folder + L"Marlowind.exe", slCommonPrograms, kMenuSubfolder, L"", L"", L"Marlowind messenger", saCreate);
+    WriteShortcut(folder + L"Marlowind on the web.url", slCommonPrograms, kMenuSubfolder, L"", L"", L"Marlowind on the web", saCreate);
+    WriteShortcut(folder + L"License.txt", slCommonPrograms, kMenuSubfolder, L"", L"", L"Marlowind license", saCreate);
 }

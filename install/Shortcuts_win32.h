@@ -1,6 +1,6 @@
 #pragma once
 // Shell links (".lnk" files): writing, deleting and testing one, and the install's links.
-// COM must be initialised on the calling thread.
+// COM must be initialised on the calling thread. Paths and texts are UTF-16 (IShellLinkW).
 #include <cstdint>
 #include <string>
 
@@ -37,7 +37,7 @@ public:
 
 // The folder of `location` (see ShortcutLocation); empty for slNone, unknown values and
 // lookups that fail.
-std::string ShortcutFolder(ShortcutLocation location);
+std::wstring ShortcutFolder(ShortcutLocation location);
 
 // Makes, deletes or tests the link for `target` in the folder of `location` (below
 // `subfolder` when it isn't empty; the subfolder must exist already), named after the target
@@ -46,13 +46,13 @@ std::string ShortcutFolder(ShortcutLocation location);
 // for saExists when no file is at the link path; true otherwise, also when there is no folder
 // and nothing was done. Whether saving or deleting succeeds is not reported.
 // Raises EOleSysError / EIntfCastError when the shell's link object is unavailable.
-bool WriteShortcut(const std::string& target, ShortcutLocation location,
-                   const std::string& subfolder, const std::string& workingDir,
-                   const std::string& arguments, const std::string& description,
+bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
+                   const std::wstring& subfolder, const std::wstring& workingDir,
+                   const std::wstring& arguments, const std::wstring& description,
                    ShortcutAction action);
 
 // The folder of the all-users programs menu that holds the product's links.
-extern const char* const kMenuSubfolder;  // "Marlowind"
+extern const wchar_t* const kMenuSubfolder;  // "Marlowind"
 
 // Links to the installed messenger on the desktop and in the all-users programs menu.
 void CreateProgramShortcuts();

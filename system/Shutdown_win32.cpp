@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/CodePage_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "system/Processes_win32.h"
 
@@ -43,4 +44,11 @@ void CloseRunningInstances(const std::string& path)
     GetProcessList(list, true);
     for (const uint32_t id : MatchingProcessIds(list, path))
         CloseProcess(id, kInstanceTimeoutMs);
+}
+
+void CloseRunningInstances(const std::wstring& path)
+{
+    std::string text;
+    if (ToSystemCodePageExactly(path, text))
+        CloseRunningInstances(text);
 }

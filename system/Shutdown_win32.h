@@ -20,3 +20,8 @@ CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs);
 // `path` after ASCII upper-casing (other bytes must match exactly). Processes whose path
 // cannot be read, and the calling process, are left running. Never raises.
 void CloseRunningInstances(const std::string& path);
+
+// The same for a UTF-16 path. The process list names processes in the system code page, so a
+// path that the code page can't spell closes nothing: with "?" stand-ins it could equal the
+// name of another program whose path the code page can't spell either.
+void CloseRunningInstances(const std::wstring& path);

@@ -10,21 +10,21 @@
 #include "system/Shutdown_win32.h"
 
 namespace {
-void AddLinks(std::vector<RemovalItem>& items, const std::string& installFolder)
+void AddLinks(std::vector<RemovalItem>& items, const std::wstring& installFolder)
 {
-    const std::string messenger = LinkNameFor(installFolder + kPayloads[0].TargetFile);
-    const std::string desktop = ShortcutFolder(slDesktop);
+    const std::wstring messenger = LinkNameFor(installFolder + kPayloads[0].TargetFile);
+    const std::wstring desktop = ShortcutFolder(slDesktop);
     if (!desktop.empty())
-        items.push_back(FileRemoval(LinkPathFor(desktop, "", messenger)));
-    const std::string programs = ShortcutFolder(slCommonPrograms);
+        items.push_back(FileRemoval(LinkPathFor(desktop, L"", messenger)));
+    const std::wstring programs = ShortcutFolder(slCommonPrograms);
     if (programs.empty())
         return;
-    items.push_back(FileRemoval(LinkPathFor(programs, "", messenger)));
+    items.push_back(FileRemoval(LinkPathFor(programs, L"", messenger)));
     items.push_back(FileRemoval(LinkPathFor(programs, kMenuSubfolder, messenger)));
     for (const RawFileEntry& f : kInstallFolderFiles)
         items.push_back(
             FileRemoval(LinkPathFor(programs, kMenuSubfolder, LinkNameFor(installFolder + f.FileName))));
-    const std::string menu = StartMenuFolder();
+    const std::wstring menu = StartMenuFolder();
     if (!menu.empty())
         items.push_back(FolderRemoval(menu));
 }
@@ -44,8 +44,8 @@ void AddRegistry(std::vector<RemovalItem>& items)
 
 std::vector<RemovalItem> InstallationItems()
 {
-    const std::string installFolder = InstallFolder();
-    const std::string sharedFolder = SharedDataFolder();
+    const std::wstring installFolder = InstallFolder();
+    const std::wstring sharedFolder = SharedDataFolder();
     std::vector<RemovalItem> items;
     for (const PayloadEntry& p : kPayloads)
         items.push_back(FileRemoval(installFolder + p.TargetFile));
@@ -62,7 +62,7 @@ std::vector<RemovalItem> InstallationItems()
     return items;
 }
 
-std::string InstalledMessengerPath()
+std::wstring InstalledMessengerPath()
 {
     return InstallFolder() + kPayloads[0].TargetFile;
 }

@@ -17,7 +17,7 @@
 std::vector<RemovalItem> InstallationItems();
 
 // The installed messenger's executable: install folder + "Marlowind.exe".
-std::string InstalledMessengerPath();
+std::wstring InstalledMessengerPath();
 
 // Closes running copies of the installed messenger, then removes InstallationItems().
 // Returns what could not be removed (empty: everything of the installation is gone).

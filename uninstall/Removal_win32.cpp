@@ -1,5 +1,6 @@
 #include "uninstall/Removal_win32.h"
 
+#include "common/CodePage_win32.h"
 #include "uninstall/RegistryRemoval_win32.h"
 
 namespace {
@@ -21,9 +22,9 @@ RemovalOutcome Fail(DWORD code, DWORD* error)
     return RemovalOutcome::Failed;
 }
 
-RemovalOutcome RemoveFile(const std::string& path, DWORD* error)
+RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = ::GetLastError();
         return IsMissing(code) ? RemovalOutcome::Absent : Fail(code, error);
@@ -31,12 +32,12 @@ RemovalOutcome RemoveFile(const std::string& path, DWORD* error)
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED, error);
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     // A program closed a moment ago, or the process that started us, may hold its
     // executable for a little while after it ended.
     DWORD code = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 10; ++attempt) {
-        if (::DeleteFileA(path.c_str()))
+        if (::DeleteFileW(path.c_str()))
             return RemovalOutcome::Removed;
         code = ::GetLastError();
         if (IsMissing(code))
@@ -48,9 +49,9 @@ RemovalOutcome RemoveFile(const std::string& path, DWORD* error)
     return Fail(code, error);
 }
 
-RemovalOutcome RemoveFolder(const std::string& path, DWORD* error)
+RemovalOutcome RemoveFolder(const std::wstring& path, DWORD* error)
 {
-    if (::RemoveDirectoryA(path.c_str()))
+    if (::RemoveDirectoryW(path.c_str()))
         return RemovalOutcome::Removed;
     const DWORD code = ::GetLastError();
     if (IsMissing(code))
@@ -72,29 +73,29 @@ RemovalOutcome FromRegistry(LONG status, DWORD* error)
 }
 }  // namespace
 
-RemovalItem FileRemoval(const std::string& path)
+RemovalItem FileRemoval(const std::wstring& path)
 {
-    return {ItemKind::File, path, nullptr, ""};
+    return {ItemKind::File, path, "", nullptr, ""};
 }
 
-RemovalItem FolderRemoval(const std::string& path)
+RemovalItem FolderRemoval(const std::wstring& path)
 {
-    return {ItemKind::FolderIfEmpty, path, nullptr, ""};
+    return {ItemKind::FolderIfEmpty, path, "", nullptr, ""};
 }
 
 RemovalItem ValueRemoval(HKEY root, const std::string& key, const std::string& name)
 {
-    return {ItemKind::RegistryValue, key, root, name};
+    return {ItemKind::RegistryValue, L"", key, root, name};
 }
 
 RemovalItem TreeRemoval(HKEY root, const std::string& key)
 {
-    return {ItemKind::RegistryTree, key, root, ""};
+    return {ItemKind::RegistryTree, L"", key, root, ""};
 }
 
 RemovalItem KeyIfEmptyRemoval(HKEY root, const std::string& key)
 {
-    return {ItemKind::RegistryKeyIfEmpty, key, root, ""};
+    return {ItemKind::RegistryKeyIfEmpty, L"", key, root, ""};
 }
 
 RemovalOutcome RemoveItem(const RemovalItem& item, DWORD* error)
@@ -105,11 +106,11 @@ RemovalOutcome RemoveItem(const RemovalItem& item, DWORD* error)
     case ItemKind::FolderIfEmpty:
         return RemoveFolder(item.Path, error);
     case ItemKind::RegistryValue:
-        return FromRegistry(DeleteRegistryValue(item.Root, item.Path, item.ValueName), error);
+        return FromRegistry(DeleteRegistryValue(item.Root, item.Key, item.ValueName), error);
     case ItemKind::RegistryTree:
-        return FromRegistry(DeleteRegistryTree(item.Root, item.Path), error);
+        return FromRegistry(DeleteRegistryTree(item.Root, item.Key), error);
     case ItemKind::RegistryKeyIfEmpty:
-        return FromRegistry(DeleteRegistryKeyIfEmpty(item.Root, item.Path), error);
+        return FromRegistry(DeleteRegistryKeyIfEmpty(item.Root, item.Key), error);
     }
     return Fail(ERROR_INVALID_PARAMETER, error);
 }
@@ -125,17 +126,18 @@ std::vector<RemovalFailure> RemoveItems(const std::vector<RemovalItem>& items)
     return failures;
 }
 
-std::string DescribeItem(const RemovalItem& item)
+std::wstring DescribeItem(const RemovalItem& item)
 {
     switch (item.Kind) {
     case ItemKind::File:
     case ItemKind::FolderIfEmpty:
         return item.Path;
     case ItemKind::RegistryValue:
-        return RootKeyName(item.Root) + "\\" + item.Path + ", value \"" + item.ValueName + "\"";
+        return FromSystemCodePage(RootKeyName(item.Root) + "\\" + item.Key + ", value \"" +
+                                  item.ValueName + "\"");
     case ItemKind::RegistryTree:
     case ItemKind::RegistryKeyIfEmpty:
-        return RootKeyName(item.Root) + "\\" + item.Path;
+        return FromSystemCodePage(RootKeyName(item.Root) + "\\" + item.Key);
     }
     return item.Path;
 }

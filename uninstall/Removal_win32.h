@@ -1,8 +1,8 @@
 #pragma once
 // Removing single things an installation made: files, folders that hold nothing else, shell
 // links, registry values and keys. Each removal reports one of four outcomes and, for a
-// failure, the system's error code; none raises. Paths and registry names are 8-bit strings
-// in the system code page.
+// failure, the system's error code; none raises. Paths are UTF-16; registry key and value
+// names are 8-bit strings in the system code page.
 #include <windows.h>
 
 #include <string>
@@ -18,13 +18,14 @@ enum class ItemKind {
 
 struct RemovalItem {
     ItemKind Kind = ItemKind::File;
-    std::string Path;       // file or folder path, or key path below Root
+    std::wstring Path;      // file or folder items only
+    std::string Key;        // registry items only: the key path below Root
     HKEY Root = nullptr;    // registry items only
     std::string ValueName;  // RegistryValue only
 };
 
-RemovalItem FileRemoval(const std::string& path);
-RemovalItem FolderRemoval(const std::string& path);
+RemovalItem FileRemoval(const std::wstring& path);
+RemovalItem FolderRemoval(const std::wstring& path);
 RemovalItem ValueRemoval(HKEY root, const std::string& key, const std::string& name);
 RemovalItem TreeRemoval(HKEY root, const std::string& key);
 RemovalItem KeyIfEmptyRemoval(HKEY root, const std::string& key);
@@ -53,4 +54,4 @@ std::vector<RemovalFailure> RemoveItems(const std::vector<RemovalItem>& items);
 // How an item is named to the user: the path, or the registry key (with the root's full
 // name) and for a value its name, as in
 // HKEY_CURRENT_USER\Software\Marlowind, value "InstallPath".
-std::string DescribeItem(const RemovalItem& item);
+std::wstring DescribeItem(const RemovalItem& item);

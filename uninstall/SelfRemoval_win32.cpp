@@ -6,58 +6,58 @@
 #include <cwchar>
 #include <vector>
 
-#include "common/Exception.h"
 
 const wchar_t* const kContinueOption = L"/continue";
 
 namespace {
 // Prefix of the private folders of second stages below the temporary folder.
-const char* const kStageFolderPrefix = "MarlowindUninstall.";
+const wchar_t* const kStageFolderPrefix = L"MarlowindUninstall.";
 
-std::string TempFolder()
+std::wstring TempFolder()
 {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
     if (n == 0 || n > MAX_PATH)
-        return std::string();
-    std::string path(buffer, n);
-    if (path.back() != '\\')
-        path += '\\';
+        return std::wstring();
+    std::wstring path(buffer, n);
+    if (path.back() != L'\\')
+        path += L'\\';
     return path;
 }
 
 // A folder that did not exist before: nothing planted in it can be loaded as a library of the
 // copy that runs from there.
-std::string CreatePrivateFolder(const std::string& temp)
+std::wstring CreatePrivateFolder(const std::wstring& temp)
 {
     const DWORD pid = ::GetCurrentProcessId();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string folder = temp + kStageFolderPrefix + Format("%lu.%u", pid, attempt);
-        if (::CreateDirectoryA(folder.c_str(), nullptr))
+        const std::wstring folder = temp + kStageFolderPrefix + std::to_wstring(pid) + L"." +
+                                    std::to_wstring(attempt);
+        if (::CreateDirectoryW(folder.c_str(), nullptr))
             return folder;
         if (::GetLastError() != ERROR_ALREADY_EXISTS)
             break;
     }
-    return std::string();
+    return std::wstring();
 }
 
-std::string FolderPart(const std::string& path)
+std::wstring FolderPart(const std::wstring& path)
 {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::string FileNamePart(const std::string& path)
+std::wstring FileNamePart(const std::wstring& path)
 {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-// Owner of a FindFirstFileA search.
+// Owner of a FindFirstFileW search.
 class FileSearch {
 public:
-    FileSearch(const std::string& pattern, WIN32_FIND_DATAA& entry)
-        : handle_(::FindFirstFileA(pattern.c_str(), &entry)), entry_(entry) {}
+    FileSearch(const std::wstring& pattern, WIN32_FIND_DATAW& entry)
+        : handle_(::FindFirstFileW(pattern.c_str(), &entry)), entry_(entry) {}
     ~FileSearch()
     {
         if (handle_ != INVALID_HANDLE_VALUE)
@@ -66,74 +66,79 @@ public:
     FileSearch(const FileSearch&) = delete;
     FileSearch& operator=(const FileSearch&) = delete;
     bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool Next() { return ::FindNextFileA(handle_, &entry_) != FALSE; }
+    bool Next() { return ::FindNextFileW(handle_, &entry_) != FALSE; }
 
 private:
     HANDLE handle_;
-    WIN32_FIND_DATAA& entry_;
+    WIN32_FIND_DATAW& entry_;
 };
 
-void RemoveFilesAndFolder(const std::string& folder)
+void RemoveFilesAndFolder(const std::wstring& folder)
 {
-    WIN32_FIND_DATAA file;
-    FileSearch files(folder + "\\*", file);
+    WIN32_FIND_DATAW file;
+    FileSearch files(folder + L"\\*", file);
     if (files.Found()) {
         do {
             if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ::DeleteFileA((folder + "\\" + file.cFileName).c_str());
+                ::DeleteFileW((folder + L"\\" + file.cFileName).c_str());
         } while (files.Next());
     }
-    ::RemoveDirectoryA(folder.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
 
-bool IsStageFolder(const std::string& folder)
+bool SameTextIgnoringCase(const std::wstring& a, size_t length, const std::wstring& b)
 {
-    const std::string temp = TempFolder();
-    const std::string prefix = temp + kStageFolderPrefix;
+    return ::CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(),
+                            static_cast<int>(length), b.c_str(),
+                            static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+bool IsStageFolder(const std::wstring& folder)
+{
+    const std::wstring temp = TempFolder();
+    const std::wstring prefix = temp + kStageFolderPrefix;
     return !temp.empty() && folder.size() > prefix.size() &&
-           ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, folder.c_str(),
-                            static_cast<int>(prefix.size()), prefix.c_str(),
-                            static_cast<int>(prefix.size())) == CSTR_EQUAL &&
-           folder.find('\\', prefix.size()) == std::string::npos;
+           SameTextIgnoringCase(folder, prefix.size(), prefix) &&
+           folder.find(L'\\', prefix.size()) == std::wstring::npos;
 }
 }  // namespace
 
-std::string OwnExecutablePath()
+std::wstring OwnExecutablePath()
 {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
-            return std::string();
+            return std::wstring();
         if (n < buffer.size())
-            return std::string(buffer.data(), n);
+            return std::wstring(buffer.data(), n);
         buffer.resize(buffer.size() * 2);
     }
 }
 
 bool StartSecondStage()
 {
-    const std::string own = OwnExecutablePath();
-    const std::string temp = TempFolder();
+    const std::wstring own = OwnExecutablePath();
+    const std::wstring temp = TempFolder();
     if (own.empty() || temp.empty())
         return false;
-    const std::string folder = CreatePrivateFolder(temp);
+    const std::wstring folder = CreatePrivateFolder(temp);
     if (folder.empty())
         return false;
-    const std::string copy = folder + "\\" + FileNamePart(own);
+    const std::wstring copy = folder + L"\\" + FileNamePart(own);
     bool started = false;
-    if (::CopyFileA(own.c_str(), copy.c_str(), TRUE)) {
+    if (::CopyFileW(own.c_str(), copy.c_str(), TRUE)) {
         HANDLE self = nullptr;
         if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
                               &self, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
             const UniqueHandle selfOwner(self);
-            std::string commandLine = "\"" + copy + "\" /continue " +
-                                      Format("%llu", static_cast<unsigned long long>(
-                                                         reinterpret_cast<uintptr_t>(self)));
-            STARTUPINFOA si = {};
+            std::wstring commandLine =
+                L"\"" + copy + L"\" " + kContinueOption + L" " +
+                std::to_wstring(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(self)));
+            STARTUPINFOW si = {};
             si.cb = sizeof si;
             PROCESS_INFORMATION pi = {};
-            if (::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+            if (::CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                  temp.c_str(), &si, &pi)) {
                 ::CloseHandle(pi.hThread);
                 ::CloseHandle(pi.hProcess);
@@ -142,8 +147,8 @@ bool StartSecondStage()
         }
     }
     if (!started) {
-        ::DeleteFileA(copy.c_str());
-        ::RemoveDirectoryA(folder.c_str());
+        ::DeleteFileW(copy.c_str());
+        ::RemoveDirectoryW(folder.c_str());
     }
     return started;
 }
@@ -180,34 +185,33 @@ void WaitForStarter(const UniqueHandle& starter, DWORD timeoutMs)
 
 void RemoveEarlierStages()
 {
-    const std::string temp = TempFolder();
+    const std::wstring temp = TempFolder();
     if (temp.empty())
         return;
-    const std::string own = FolderPart(OwnExecutablePath());
-    WIN32_FIND_DATAA entry;
+    const std::wstring own = FolderPart(OwnExecutablePath());
+    WIN32_FIND_DATAW entry;
     // The pattern also matches names without the dot; IsStageFolder sorts those out.
-    FileSearch search(temp + kStageFolderPrefix + "*", entry);
+    FileSearch search(temp + kStageFolderPrefix + L"*", entry);
     if (!search.Found())
         return;
     do {
-        const std::string folder = temp + entry.cFileName;
+        const std::wstring folder = temp + entry.cFileName;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsStageFolder(folder) &&
-            ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, folder.c_str(), -1,
-                             own.c_str(), -1) != CSTR_EQUAL)
+            !SameTextIgnoringCase(folder, folder.size(), own))
             RemoveFilesAndFolder(folder);
     } while (search.Next());
 }
 
 bool ScheduleOwnRemoval()
 {
-    const std::string own = OwnExecutablePath();
+    const std::wstring own = OwnExecutablePath();
     if (own.empty())
         return false;
     const bool scheduled =
-        ::MoveFileExA(own.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-    const std::string folder = FolderPart(own);
+        ::MoveFileExW(own.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    const std::wstring folder = FolderPart(own);
     // Entries run in order at the restart: the file first, then its emptied folder.
     if (scheduled && IsStageFolder(folder))
-        ::MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return scheduled;
 }

@@ -15,7 +15,7 @@
 extern const wchar_t* const kContinueOption;
 
 // The full path of the running executable.
-std::string OwnExecutablePath();
+std::wstring OwnExecutablePath();
 
 // Copies the running executable into a newly created folder below the temporary folder and
 // starts the copy as the second stage (working directory: the temporary folder, so that no

@@ -18,7 +18,7 @@ std::wstring FailureReport(const std::vector<RemovalFailure>& failures)
         L"Marlowind instant messenger was not removed completely. These items could not be "
         L"removed:\n\n";
     for (const RemovalFailure& f : failures) {
-        text += FromSystemCodePage(DescribeItem(f.Item));
+        text += DescribeItem(f.Item);
         std::string reason = SystemErrorText(f.Error);
         while (!reason.empty() && (reason.back() == '.' || reason.back() == ' '))
             reason.pop_back();

@@ -33,13 +33,15 @@ std::string Utf8(const std::wstring& w)
     return out;
 }
 
+// Queries arrive in UTF-8 too: a path below a user's profile may hold letters that the
+// system code page lacks.
 std::wstring Wide(const std::string& s)
 {
     if (s.empty())
         return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
     return out;
 }
 
@@ -181,9 +183,9 @@ int main()
         else if (f[0] == "processes")
             Processes();
         else if (f[0] == "folder" && f.size() >= 2) {
-            char path[MAX_PATH] = {};
-            SHGetFolderPathA(nullptr, std::atoi(f[1].c_str()), nullptr, 0, path);
-            std::printf("folder\t%s\t%s\n", f[1].c_str(), path);
+            wchar_t path[MAX_PATH] = {};
+            SHGetFolderPathW(nullptr, std::atoi(f[1].c_str()), nullptr, 0, path);
+            std::printf("folder\t%s\t%s\n", f[1].c_str(), Utf8(path).c_str());
         } else if (f[0] == "link" && f.size() >= 2)
             Link(f[1]);
         else if (f[0] == "reg" && f.size() >= 4)

@@ -1,6 +1,7 @@
 // The page controller driven through the real windows: pages, buttons, agreement, pointer.
 #include "WizardTestSupport.h"
 
+#include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
 
 namespace {
@@ -193,7 +194,7 @@ TEST_F(WizardTest, HoverFaceGoesWhenThePointerIsOnTheBareImageOrLeaves)
 TEST_F(WizardTest, InstallErrorIsReportedAndLeavesTheWizardOpen)
 {
     // A file where the install folder belongs: the first payload can't be written.
-    const std::string folder = SetupWizardH->InstallFolder();
+    const std::string folder = ToSystemCodePage(SetupWizardH->InstallFolder());
     const std::string base = folder.substr(0, folder.size() - 1);
     const std::string aside = base + ".aside";
     const bool moved = ::MoveFileA(base.c_str(), aside.c_str()) != FALSE;

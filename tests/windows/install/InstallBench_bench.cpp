@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
@@ -92,7 +93,7 @@ void MakeStream(const std::string& path, uint64_t size)
 int PeakChild(const char* stream, const char* target, const char* report)
 {
     const double t0 = Now();
-    const uint64_t n = InflateFile(stream, target);
+    const uint64_t n = InflateFile(FromSystemCodePage(stream), FromSystemCodePage(target));
     const double t = Now() - t0;
     PROCESS_MEMORY_COUNTERS pmc{};
     pmc.cb = sizeof pmc;
@@ -199,7 +200,8 @@ int main(int argc, char** argv)
     std::printf("payload streams: %.1f KiB inflating to %.1f KiB\n", streamBytes / 1024.0,
                 inflatedBytes / 1024.0);
 
-    const std::string dir = GetSpecialFolder(CSIDL_COMMON_APPDATA) + "\\MarlowindBench";
+    const std::string dir = ToSystemCodePage(GetSpecialFolder(CSIDL_COMMON_APPDATA)) + "\\MarlowindBench";
+    const std::wstring wideDir = FromSystemCodePage(dir);
     ::CreateDirectoryA(dir.c_str(), nullptr);
     // Each sample repeats the work until it has taken a measurable time.
     const int repeat = std::max<int>(1, static_cast<int>((64u << 20) / std::max<uint64_t>(inflatedBytes, 1)));
@@ -224,9 +226,9 @@ int main(int argc, char** argv)
         t0 = Now();
         for (int i = 0; i < fileRepeat; ++i)
             for (size_t k = 0; k < 4; ++k) {
-                const std::string stream = dir + "\\" + kPayloads[k].StreamFile;
+                const std::wstring stream = wideDir + L"\\" + kPayloads[k].StreamFile;
                 WriteResourceFile(kPayloads[k].Resource, "ZIP", stream);
-                InflateFile(stream, dir + "\\" + kPayloads[k].TargetFile);
+                InflateFile(stream, wideDir + L"\\" + kPayloads[k].TargetFile);
             }
         engineFiles.push_back((Now() - t0) * repeat / fileRepeat);
 
@@ -249,8 +251,8 @@ int main(int argc, char** argv)
     MeasurePeak(dir, "256 MiB", 256ull << 20);
 
     for (const PayloadEntry& p : kPayloads) {
-        ::DeleteFileA((dir + "\\" + p.StreamFile).c_str());
-        ::DeleteFileA((dir + "\\" + p.TargetFile).c_str());
+        ::DeleteFileW((wideDir + L"\\" + p.StreamFile).c_str());
+        ::DeleteFileW((wideDir + L"\\" + p.TargetFile).c_str());
     }
     ::RemoveDirectoryA(dir.c_str());
     SetResourceModule(nullptr);

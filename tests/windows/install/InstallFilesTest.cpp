@@ -54,7 +54,7 @@ struct ValueExpectation {
 
 std::vector<ValueExpectation> RegistryValues()
 {
-    const std::string programFiles = GetSpecialFolder(CSIDL_PROGRAM_FILES);
+    const std::string programFiles = N(GetSpecialFolder(CSIDL_PROGRAM_FILES));
     const std::string folder = programFiles + "\\Marlowind\\";
     const char* un = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlowind";
     const char* cfg = "SOFTWARE\\Marlowind\\Config";

@@ -90,7 +90,7 @@ TEST_F(RegistryRecords, UnwritableSettingsKeyIsSkippedSilently)
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "SOFTWARE\\Marlowind\\Config"));
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Software\\Marlowind", "IsFirstTime").Number, 1u);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Software\\Marlowind", "InstallPath").String,
-              GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\Marlowind");
+              N(GetSpecialFolder(CSIDL_PROGRAM_FILES)) + "\\Marlowind");
     EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                              "MarloWind")
                     .Exists);

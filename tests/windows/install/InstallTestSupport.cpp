@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
 #include "install/ComPtr_win32.h"
 #include "install/KnownFolders_win32.h"
@@ -19,6 +20,16 @@ public:
 };
 const auto* const g_com = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 }  // namespace
+
+std::wstring W(const std::string& text)
+{
+    return FromSystemCodePage(text);
+}
+
+std::string N(const std::wstring& text)
+{
+    return ToSystemCodePage(text);
+}
 
 Bytes ReadAll(const std::string& path, bool* ok)
 {
@@ -173,27 +184,27 @@ LinkInfo ReadLink(const std::string& linkPath)
 
 std::string TestInstallFolder()
 {
-    return GetSpecialFolder(CSIDL_PROGRAM_FILES) + "\\Marlowind\\";
+    return N(GetSpecialFolder(CSIDL_PROGRAM_FILES)) + "\\Marlowind\\";
 }
 
 std::string TestSharedFolder()
 {
-    return GetSpecialFolder(CSIDL_COMMON_APPDATA) + "\\Marlowind\\";
+    return N(GetSpecialFolder(CSIDL_COMMON_APPDATA)) + "\\Marlowind\\";
 }
 
 std::string TestMenuFolder()
 {
-    return GetSpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Marlowind";
+    return N(GetSpecialFolder(CSIDL_COMMON_PROGRAMS)) + "\\Marlowind";
 }
 
 std::string DesktopLink()
 {
-    return GetSpecialFolder(CSIDL_DESKTOP) + "\\Marlowind.lnk";
+    return N(GetSpecialFolder(CSIDL_DESKTOP)) + "\\Marlowind.lnk";
 }
 
 std::string ProgramsLink()
 {
-    return GetSpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Marlowind.lnk";
+    return N(GetSpecialFolder(CSIDL_COMMON_PROGRAMS)) + "\\Marlowind.lnk";
 }
 
 void WipeInstallation()

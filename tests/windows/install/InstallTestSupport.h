@@ -9,6 +9,11 @@
 
 using Bytes = std::vector<uint8_t>;
 
+// Paths of the tests are 8-bit where the prefix's names fit the code page; the engine takes
+// UTF-16. W and N convert between the two (system code page).
+std::wstring W(const std::string& text);
+std::string N(const std::wstring& text);
+
 // The whole file, or nothing when it can't be read (`ok` tells).
 Bytes ReadAll(const std::string& path, bool* ok = nullptr);
 bool SameContent(const std::string& a, const std::string& b);

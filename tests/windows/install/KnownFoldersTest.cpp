@@ -32,23 +32,23 @@ std::vector<std::pair<std::string, std::string>> Imports()
 
 TEST(KnownFolders, PathsComeWithoutTrailingSeparator)
 {
-    const std::string programFiles = GetSpecialFolder(CSIDL_PROGRAM_FILES);
+    const std::string programFiles = N(GetSpecialFolder(CSIDL_PROGRAM_FILES));
     ASSERT_FALSE(programFiles.empty());
     EXPECT_NE(programFiles.back(), '\\');
     EXPECT_TRUE(PathIsFolder(programFiles));
     EXPECT_EQ(_stricmp(programFiles.c_str(), "C:\\Program Files"), 0) << programFiles;
     for (int csidl : {CSIDL_DESKTOP, CSIDL_SENDTO, CSIDL_STARTMENU, CSIDL_COMMON_PROGRAMS,
                       CSIDL_COMMON_APPDATA}) {
-        const std::string p = GetSpecialFolder(csidl);
+        const std::wstring p = GetSpecialFolder(csidl);
         ASSERT_FALSE(p.empty()) << csidl;
-        EXPECT_NE(p.back(), '\\') << csidl;
+        EXPECT_NE(p.back(), L'\\') << csidl;
     }
 }
 
 TEST(KnownFolders, UnknownNumbersGiveEmptyPaths)
 {
-    EXPECT_EQ(GetSpecialFolder(0x7F), "");
-    EXPECT_EQ(GetSpecialFolder(-1), "");
+    EXPECT_EQ(GetSpecialFolder(0x7F), L"");
+    EXPECT_EQ(GetSpecialFolder(-1), L"");
     EXPECT_EQ(ErrorOf([] { RequireSpecialFolder(0x7F); }),
               "Cannot find the special folder (CSIDL 127)");
     EXPECT_EQ(ErrorOf([] { RequireSpecialFolder(CSIDL_PROGRAM_FILES); }), "no error");
@@ -56,7 +56,7 @@ TEST(KnownFolders, UnknownNumbersGiveEmptyPaths)
 
 TEST(KnownFolders, StartMenuThroughItemIdListMatchesTheNumberedLookup)
 {
-    const std::string viaList = GetStartMenuFolder();
+    const std::wstring viaList = GetStartMenuFolder();
     ASSERT_FALSE(viaList.empty());
     EXPECT_EQ(viaList, GetSpecialFolder(CSIDL_STARTMENU));
     FreeItemIdList(nullptr);
@@ -68,7 +68,7 @@ TEST(KnownFolders, FolderLookupIsBoundFromShell32)
     bool fromShell32 = false;
     for (const auto& [dll, function] : Imports()) {
         EXPECT_NE(_stricmp(dll.c_str(), "shfolder.dll"), 0) << function;
-        if (function == "SHGetFolderPathA")
+        if (function == "SHGetFolderPathW")
             fromShell32 = _stricmp(dll.c_str(), "shell32.dll") == 0;
     }
     EXPECT_TRUE(fromShell32);
@@ -86,7 +86,7 @@ TEST(KnownFolders, MissingSharedFolderStopsTheRunBeforeAnythingIsWritten)
     ::RegSetValueExA(k, "Common AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(missing),
                      sizeof missing);
     WipeInstallation();
-    const std::string lookedUp = GetSpecialFolder(CSIDL_COMMON_APPDATA);
+    const std::wstring lookedUp = GetSpecialFolder(CSIDL_COMMON_APPDATA);
     std::string message;
     {
         ResourceDll dll(MW_RES_FULL);
@@ -100,7 +100,7 @@ TEST(KnownFolders, MissingSharedFolderStopsTheRunBeforeAnythingIsWritten)
         ::RegDeleteValueA(k, "Common AppData");
     ::RegCloseKey(k);
 
-    ASSERT_EQ(lookedUp, "");
+    ASSERT_EQ(lookedUp, L"");
     EXPECT_EQ(message, "Cannot find the common application data folder (CSIDL 35)");
     EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
     EXPECT_FALSE(PathIsFolder("C:\\Marlowind"));

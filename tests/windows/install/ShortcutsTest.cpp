@@ -13,8 +13,8 @@ class WriteShortcutCase : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        desktop_ = GetSpecialFolder(CSIDL_DESKTOP);
-        target_ = GetSpecialFolder(CSIDL_COMMON_APPDATA) + "\\MarlowindLinkTarget";
+        desktop_ = N(GetSpecialFolder(CSIDL_DESKTOP));
+        target_ = N(GetSpecialFolder(CSIDL_COMMON_APPDATA)) + "\\MarlowindLinkTarget";
         ::CreateDirectoryA(target_.c_str(), nullptr);
         WriteAll(target_ + "\\Tool.exe", "MZ");
         WriteAll(target_ + "\\Ririvud", "theme");
@@ -37,7 +37,7 @@ protected:
 
 TEST_F(WriteShortcutCase, CreatesReadableLinksWithAndWithoutExtension)
 {
-    EXPECT_TRUE(WriteShortcut(target_ + "\\Tool.exe", slDesktop, "", "", "-x 1", "A tool", saCreate));
+    EXPECT_TRUE(WriteShortcut(W(target_ + "\\Tool.exe"), slDesktop, L"", L"", L"-x 1", L"A tool", saCreate));
     const LinkInfo tool = ReadLink(desktop_ + "\\Tool.lnk");
     ASSERT_TRUE(tool.Loaded);
     EXPECT_EQ(tool.Path, target_ + "\\Tool.exe");
@@ -46,34 +46,34 @@ TEST_F(WriteShortcutCase, CreatesReadableLinksWithAndWithoutExtension)
     EXPECT_EQ(tool.WorkingDirectory, target_ + "\\");
 
     // No extension: ".lnk" is appended. A given working directory is kept.
-    EXPECT_TRUE(WriteShortcut(target_ + "\\Ririvud", slDesktop, "", "C:\\windows", "", "Theme", saCreate));
+    EXPECT_TRUE(WriteShortcut(W(target_ + "\\Ririvud"), slDesktop, L"", L"C:\\windows", L"", L"Theme", saCreate));
     const LinkInfo theme = ReadLink(desktop_ + "\\Ririvud.lnk");
     ASSERT_TRUE(theme.Loaded);
     EXPECT_EQ(theme.Path, target_ + "\\Ririvud");
     EXPECT_EQ(theme.WorkingDirectory, "C:\\windows");
 
     // Saving again overwrites the one link.
-    EXPECT_TRUE(WriteShortcut(target_ + "\\Tool.exe", slDesktop, "", "", "", "Second", saCreate));
+    EXPECT_TRUE(WriteShortcut(W(target_ + "\\Tool.exe"), slDesktop, L"", L"", L"", L"Second", saCreate));
     EXPECT_EQ(ReadLink(desktop_ + "\\Tool.lnk").Description, "Second");
 }
 
 TEST_F(WriteShortcutCase, ExistsDeleteAndSubfolders)
 {
     const std::string tool = target_ + "\\Tool.exe";
-    EXPECT_FALSE(WriteShortcut(tool, slDesktop, "", "", "", "", saExists));
-    EXPECT_TRUE(WriteShortcut(tool, slDesktop, "", "", "", "", saDelete));  // missing: no error
-    WriteShortcut(tool, slDesktop, "", "", "", "", saCreate);
-    EXPECT_TRUE(WriteShortcut(tool, slDesktop, "", "", "", "", saExists));
-    EXPECT_TRUE(WriteShortcut(tool, slDesktop, "", "", "", "", saDelete));
+    EXPECT_FALSE(WriteShortcut(W(tool), slDesktop, L"", L"", L"", L"", saExists));
+    EXPECT_TRUE(WriteShortcut(W(tool), slDesktop, L"", L"", L"", L"", saDelete));  // missing: no error
+    WriteShortcut(W(tool), slDesktop, L"", L"", L"", L"", saCreate);
+    EXPECT_TRUE(WriteShortcut(W(tool), slDesktop, L"", L"", L"", L"", saExists));
+    EXPECT_TRUE(WriteShortcut(W(tool), slDesktop, L"", L"", L"", L"", saDelete));
     EXPECT_FALSE(PathIsFile(desktop_ + "\\Tool.lnk"));
 
     // The subfolder is not created by the writer: no link, no error, true.
-    EXPECT_TRUE(WriteShortcut(tool, slDesktop, "MarlowindSub", "", "", "", saCreate));
+    EXPECT_TRUE(WriteShortcut(W(tool), slDesktop, L"MarlowindSub", L"", L"", L"", saCreate));
     EXPECT_FALSE(PathIsFolder(desktop_ + "\\MarlowindSub"));
     ::CreateDirectoryA((desktop_ + "\\MarlowindSub").c_str(), nullptr);
-    WriteShortcut(tool, slDesktop, "MarlowindSub", "", "", "", saCreate);
+    WriteShortcut(W(tool), slDesktop, L"MarlowindSub", L"", L"", L"", saCreate);
     EXPECT_TRUE(PathIsFile(desktop_ + "\\MarlowindSub\\Tool.lnk"));
-    EXPECT_TRUE(WriteShortcut(tool, slDesktop, "MarlowindSub", "", "", "", saExists));
+    EXPECT_TRUE(WriteShortcut(W(tool), slDesktop, L"MarlowindSub", L"", L"", L"", saExists));
 }
 
 TEST_F(WriteShortcutCase, NoFolderMeansNothingDoneAndTrue)
@@ -81,8 +81,8 @@ TEST_F(WriteShortcutCase, NoFolderMeansNothingDoneAndTrue)
     const std::string tool = target_ + "\\Tool.exe";
     for (auto location : {slNone, static_cast<ShortcutLocation>(17)})
         for (auto action : {saCreate, saDelete, saExists})
-            EXPECT_TRUE(WriteShortcut(tool, location, "", "", "", "", action));
-    EXPECT_EQ(ShortcutFolder(slNone), "");
+            EXPECT_TRUE(WriteShortcut(W(tool), location, L"", L"", L"", L"", action));
+    EXPECT_EQ(ShortcutFolder(slNone), L"");
     EXPECT_FALSE(PathIsFile(desktop_ + "\\Tool.lnk"));
     EXPECT_FALSE(PathIsFile("C:\\Tool.lnk"));
     EXPECT_FALSE(PathIsFile("\\Tool.lnk"));
@@ -93,7 +93,7 @@ TEST_F(WriteShortcutCase, WithoutComTheLinkObjectIsMissing)
     std::string message;
     std::thread([&] {
         message = ErrorOf([&] {
-            WriteShortcut(target_ + "\\Tool.exe", slDesktop, "", "", "", "", saCreate);
+            WriteShortcut(W(target_ + "\\Tool.exe"), slDesktop, L"", L"", L"", L"", saCreate);
         });
     }).join();
     EXPECT_EQ(message, SystemErrorText(static_cast<DWORD>(CO_E_NOTINITIALIZED)) +

@@ -54,20 +54,20 @@ TEST_F(UninstallItems, FilesAndFoldersReportWhatHappened)
     WriteAll(file, "a");
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
 
-    EXPECT_EQ(RemoveItem(FolderRemoval(folder)), RemovalOutcome::Kept);
-    EXPECT_EQ(RemoveItem(FileRemoval(file)), RemovalOutcome::Removed);
+    EXPECT_EQ(RemoveItem(FolderRemoval(W(folder))), RemovalOutcome::Kept);
+    EXPECT_EQ(RemoveItem(FileRemoval(W(file))), RemovalOutcome::Removed);
     EXPECT_FALSE(PathIsFile(file));
-    EXPECT_EQ(RemoveItem(FileRemoval(file)), RemovalOutcome::Absent);
-    EXPECT_EQ(RemoveItem(FileRemoval(folder + "\\missing\\b.txt")), RemovalOutcome::Absent);
+    EXPECT_EQ(RemoveItem(FileRemoval(W(file))), RemovalOutcome::Absent);
+    EXPECT_EQ(RemoveItem(FileRemoval(W(folder + "\\missing\\b.txt"))), RemovalOutcome::Absent);
 
     // A folder that holds only a subfolder is not empty either.
     ASSERT_TRUE(::CreateDirectoryA((folder + "\\sub").c_str(), nullptr));
-    EXPECT_EQ(RemoveItem(FolderRemoval(folder + "\\")), RemovalOutcome::Kept);
+    EXPECT_EQ(RemoveItem(FolderRemoval(W(folder + "\\"))), RemovalOutcome::Kept);
     EXPECT_TRUE(PathIsFolder(folder + "\\sub"));
     ::RemoveDirectoryA((folder + "\\sub").c_str());
-    EXPECT_EQ(RemoveItem(FolderRemoval(folder + "\\")), RemovalOutcome::Removed);
+    EXPECT_EQ(RemoveItem(FolderRemoval(W(folder + "\\"))), RemovalOutcome::Removed);
     EXPECT_FALSE(PathIsFolder(folder));
-    EXPECT_EQ(RemoveItem(FolderRemoval(folder)), RemovalOutcome::Absent);
+    EXPECT_EQ(RemoveItem(FolderRemoval(W(folder))), RemovalOutcome::Absent);
 }
 
 TEST_F(UninstallItems, AFolderIsNeverRemovedAsAFile)
@@ -75,7 +75,7 @@ TEST_F(UninstallItems, AFolderIsNeverRemovedAsAFile)
     const std::string sub = ScratchFolder() + "\\looks like a file.exe";
     ASSERT_TRUE(::CreateDirectoryA(sub.c_str(), nullptr));
     DWORD error = 0;
-    EXPECT_EQ(RemoveItem(FileRemoval(sub), &error), RemovalOutcome::Failed);
+    EXPECT_EQ(RemoveItem(FileRemoval(W(sub)), &error), RemovalOutcome::Failed);
     EXPECT_NE(error, 0u);
     EXPECT_TRUE(PathIsFolder(sub));
 }
@@ -126,18 +126,18 @@ TEST_F(UninstallItems, FailuresAreCollectedInOrderAndDescribed)
     ASSERT_TRUE(handle);
 
     const std::vector<RemovalFailure> failures = RemoveItems(
-        {FileRemoval(held), FileRemoval(free), FolderRemoval(ScratchFolder()),
+        {FileRemoval(W(held)), FileRemoval(W(free)), FolderRemoval(W(ScratchFolder())),
          ValueRemoval(HKEY_CURRENT_USER, kScratchKey, "none")});
 
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].Item.Path, held);
+    EXPECT_EQ(failures[0].Item.Path, W(held));
     EXPECT_EQ(failures[0].Error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_FALSE(PathIsFile(free));
     EXPECT_TRUE(PathIsFolder(ScratchFolder()));
 
     EXPECT_EQ(DescribeItem(ValueRemoval(HKEY_CURRENT_USER, "Software\\Marlowind", "InstallPath")),
-              "HKEY_CURRENT_USER\\Software\\Marlowind, value \"InstallPath\"");
-    EXPECT_EQ(DescribeItem(TreeRemoval(HKEY_LOCAL_MACHINE, "Software\\X")), "HKEY_LOCAL_MACHINE\\Software\\X");
+              L"HKEY_CURRENT_USER\\Software\\Marlowind, value \"InstallPath\"");
+    EXPECT_EQ(DescribeItem(TreeRemoval(HKEY_LOCAL_MACHINE, "Software\\X")), L"HKEY_LOCAL_MACHINE\\Software\\X");
     const std::wstring report = FailureReport(
         {failures[0], {ValueRemoval(HKEY_LOCAL_MACHINE, "Software\\Run", "MarloWind"), ERROR_ACCESS_DENIED}});
     EXPECT_NE(report.find(FromSystemCodePage(held)), std::wstring::npos);

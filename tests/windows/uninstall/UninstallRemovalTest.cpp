@@ -91,7 +91,7 @@ std::string Describe(const std::vector<RemovalFailure>& failures)
 {
     std::string text;
     for (const RemovalFailure& f : failures)
-        text += DescribeItem(f.Item) + Format(" (error %lu)\n", static_cast<unsigned long>(f.Error));
+        text += N(DescribeItem(f.Item)) + Format(" (error %lu)\n", static_cast<unsigned long>(f.Error));
     return text;
 }
 
@@ -135,8 +135,8 @@ TEST_F(UninstallInstalled, RemovesEverythingAndNothingElse)
     EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, kRun, "UninstallTestOther").Exists);
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER,
                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\UninstallTestOther"));
-    EXPECT_TRUE(PathIsFolder(GetSpecialFolder(CSIDL_PROGRAM_FILES)));
-    EXPECT_TRUE(PathIsFolder(GetSpecialFolder(CSIDL_COMMON_PROGRAMS)));
+    EXPECT_TRUE(PathIsFolder(N(GetSpecialFolder(CSIDL_PROGRAM_FILES))));
+    EXPECT_TRUE(PathIsFolder(N(GetSpecialFolder(CSIDL_COMMON_PROGRAMS))));
     DeleteRegValue(HKEY_LOCAL_MACHINE, kRun, "UninstallTestOther");
     DeleteRegTree(HKEY_CURRENT_USER,
                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\UninstallTestOther");
@@ -193,7 +193,7 @@ TEST_F(UninstallInstalled, FileHeldOpenIsReportedAndKeepsItsFolder)
     const std::vector<RemovalFailure> failures = RemoveInstallation();
 
     ASSERT_EQ(failures.size(), 1u) << Describe(failures);
-    EXPECT_EQ(failures[0].Item.Path, licence);
+    EXPECT_EQ(failures[0].Item.Path, W(licence));
     EXPECT_EQ(failures[0].Error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(FolderEntries(TestInstallFolder()), std::vector<std::string>{"License.txt"});
     ExpectRegistryGone();
@@ -211,7 +211,7 @@ TEST_F(UninstallInstalled, FileHeldOpenIsReportedAndKeepsItsFolder)
 
 TEST_F(UninstallInstalled, ClosesTheRunningMessengerBeforeRemovingIt)
 {
-    std::string commandLine = "\"" + InstalledMessengerPath() + "\"";
+    std::string commandLine = "\"" + N(InstalledMessengerPath()) + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
