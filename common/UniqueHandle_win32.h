@@ -49,6 +49,7 @@ struct HkeyCloser { void operator()(HKEY k) const { ::RegCloseKey(k); } };
 struct DcDeleter { void operator()(HDC dc) const { ::DeleteDC(dc); } };
 struct GdiObjectDeleter { void operator()(HGDIOBJ o) const { ::DeleteObject(o); } };
 struct ModuleFreer { void operator()(HMODULE m) const { ::FreeLibrary(m); } };
+struct LocalFreer { void operator()(HLOCAL m) const { ::LocalFree(m); } };
 
 using UniqueHandle = UniqueHandleT<HANDLE, HandleCloser>;
 // File handles use INVALID_HANDLE_VALUE, not NULL, for "none".
@@ -90,6 +91,8 @@ using UniqueHbitmap = UniqueHandleT<HBITMAP, GdiObjectDeleter>;
 using UniqueHfont = UniqueHandleT<HFONT, GdiObjectDeleter>;
 using UniqueHbrush = UniqueHandleT<HBRUSH, GdiObjectDeleter>;
 using UniqueModule = UniqueHandleT<HMODULE, ModuleFreer>;
+// Memory the system allocated with LocalAlloc for the caller.
+using UniqueLocal = UniqueHandleT<HLOCAL, LocalFreer>;
 
 // A DC obtained with GetDC, given back with ReleaseDC.
 class WindowDc {
