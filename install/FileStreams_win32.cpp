@@ -1,6 +1,7 @@
 #include "install/FileStreams_win32.h"
 
 #include "common/CodePage_win32.h"
+#include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 
 namespace {
@@ -9,15 +10,11 @@ constexpr size_t kMaxIo = 1u << 30;
 }  // namespace
 
 FileSource::FileSource(const std::wstring& path)
-    : file_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
 {
-    if (!file_) {
-        const DWORD code = ::GetLastError();
-        throw EFOpenError(
-            Format("Cannot open file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                   SystemErrorText(code).c_str()));
-    }
+    const DWORD code = SafeOpen(path, GENERIC_READ, FILE_SHARE_READ, file_);
+    if (code != ERROR_SUCCESS)
+        throw EFOpenError(Format("Cannot open file \"%s\". %s", ToSystemCodePage(path).c_str(),
+                                 SystemErrorText(code).c_str()));
 }
 
 size_t FileSource::Read(void* buffer, size_t size)
@@ -35,15 +32,11 @@ void FileSource::SeekToStart()
 }
 
 FileSink::FileSink(const std::wstring& path)
-    : file_(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr))
 {
-    if (!file_) {
-        const DWORD code = ::GetLastError();
-        throw EFCreateError(
-            Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                   SystemErrorText(code).c_str()));
-    }
+    const DWORD code = SafeCreateFile(path, file_);
+    if (code != ERROR_SUCCESS)
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
+                                   SystemErrorText(code).c_str()));
 }
 
 void FileSink::Write(const void* data, size_t size)

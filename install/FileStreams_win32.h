@@ -1,6 +1,7 @@
 #pragma once
 // Files as byte sources and sinks, with the program's texts for failures. Paths are UTF-16;
-// the messages name them in the system code page.
+// the messages name them in the system code page. Files are opened through the no-follow layer
+// (SafeFiles_win32.h): a link planted under the name is refused, never read or written through.
 #include <windows.h>
 
 #include <cstdint>

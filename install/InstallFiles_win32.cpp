@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "common/CodePage_win32.h"
+#include "common/SafeFiles_win32.h"
+
 #include "install/FileStreams_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
@@ -46,7 +49,32 @@ void EnsureFolder(const std::wstring& folder)
 void DeleteIfPresent(const std::wstring& path)
 {
     if (FileExists(path))
-        ::DeleteFileW(path.c_str());
+        SafeDeleteFile(path);
+}
+
+std::wstring WithoutSeparator(const std::wstring& folder)
+{
+    return folder.substr(0, folder.find_last_not_of(L'\\') + 1);
+}
+
+// Any user may have made the shared folder beforehand, as a link to a place of their choosing.
+void RefuseLinkedFolder(const std::wstring& folder)
+{
+    if (CheckFolderNotLink(folder) == kErrorLinkRefused)
+        throw EFolderLinkError(Format("Cannot use folder \"%s\": it is a link to another place",
+                                      ToSystemCodePage(WithoutSeparator(folder)).c_str()));
+}
+
+// The shared folder is made with its own access list, or given it when it was there already,
+// so that users can read what is in it but plant nothing; failures are ignored as for the
+// install folder (a file system without access lists still gets the no-follow writes).
+void EnsureSharedFolder(const std::wstring& folder)
+{
+    const std::wstring path = WithoutSeparator(folder);
+    if (CreateFolderWithAccess(path, kSharedFolderAccess) == ERROR_SUCCESS)
+        return;
+    RefuseLinkedFolder(folder);
+    SetFolderAccess(path, kSharedFolderAccess);
 }
 }  // namespace
 
@@ -57,9 +85,10 @@ void InstallFiles()
     // The registry records name the install folder in the system code page: a folder the code
     // page can't spell is refused before anything is written.
     RegistryPathText(installFolder);
+    RefuseLinkedFolder(sharedFolder);
 
     EnsureFolder(installFolder);
-    EnsureFolder(sharedFolder);
+    EnsureSharedFolder(sharedFolder);
     for (const wchar_t* name : kStaleInstallFiles)
         DeleteIfPresent(installFolder + name);
     // Give the file system time to let go of files just deleted (a closing messenger, a
@@ -81,7 +110,7 @@ void InstallFiles()
         WriteResourceFile(f.Resource, f.Type, sharedFolder + f.FileName);
 
     for (const PayloadEntry& p : kPayloads)
-        ::DeleteFileW((installFolder + p.StreamFile).c_str());
+        SafeDeleteFile(installFolder + p.StreamFile);
 
     WriteUninstallEntry();
     CreateProgramShortcuts();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/Resources_win32.h"
+#include "common/SafeFiles_win32.h"
 #include "install/FileStreams_win32.h"
 #include "install/StreamInflater.h"
 
@@ -19,7 +20,7 @@ auto WriteNewFile(const std::wstring& path, F write)
         return write(sink);
     } catch (...) {
         sink.Close();
-        ::DeleteFileW(path.c_str());
+        SafeDeleteFile(path);
         throw;
     }
 }

@@ -1,6 +1,7 @@
 #include "uninstall/Removal_win32.h"
 
 #include "common/CodePage_win32.h"
+#include "common/SafeFiles_win32.h"
 #include "uninstall/RegistryRemoval_win32.h"
 
 namespace {
@@ -22,6 +23,14 @@ RemovalOutcome Fail(DWORD code, DWORD* error)
     return RemovalOutcome::Failed;
 }
 
+std::wstring ParentFolder(const std::wstring& path)
+{
+    const size_t cut = path.find_last_of(L'\\');
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// Names are removed only where neither they nor their folder are a link: a link planted by a
+// user is never followed, its target never cleared or deleted.
 RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -31,15 +40,15 @@ RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED, error);
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (CheckFolderNotLink(ParentFolder(path)) == kErrorLinkRefused)
+        return Fail(kErrorLinkRefused, error);
     // A program closed a moment ago, or the process that started us, may hold its
     // executable for a little while after it ended.
     DWORD code = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 10; ++attempt) {
-        if (::DeleteFileW(path.c_str()))
+        code = SafeDeleteFile(path, true);
+        if (code == ERROR_SUCCESS)
             return RemovalOutcome::Removed;
-        code = ::GetLastError();
         if (IsMissing(code))
             return RemovalOutcome::Absent;
         if (!IsTransient(code))
@@ -51,9 +60,9 @@ RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
 
 RemovalOutcome RemoveFolder(const std::wstring& path, DWORD* error)
 {
-    if (::RemoveDirectoryW(path.c_str()))
+    const DWORD code = SafeRemoveFolder(path);
+    if (code == ERROR_SUCCESS)
         return RemovalOutcome::Removed;
-    const DWORD code = ::GetLastError();
     if (IsMissing(code))
         return RemovalOutcome::Absent;
     if (code == ERROR_DIR_NOT_EMPTY)

@@ -9,7 +9,7 @@
 #include <vector>
 
 enum class ItemKind {
-    File,              // a file (also a link); a read-only one is made writable first
+    File,              // a file (also a shell link); a read-only one is made writable first
     FolderIfEmpty,     // a folder, removed only when it holds nothing
     RegistryValue,     // one value of a key
     RegistryTree,      // a key with all its values and subkeys
@@ -37,7 +37,9 @@ enum class RemovalOutcome {
     Failed,   // it is there and could not be removed
 };
 
-// Removes `item`. On Failed, `*error` (when given) receives the system's error code.
+// Removes `item`. On Failed, `*error` (when given) receives the system's error code. A file or
+// folder that is a symbolic link or junction, or a file in a folder that is one, is not
+// removed and not followed: Failed with kErrorLinkRefused (SafeFiles_win32.h).
 // A file that is in use or refused is retried for a short while (a process that was just
 // closed may still hold its executable).
 RemovalOutcome RemoveItem(const RemovalItem& item, DWORD* error = nullptr);

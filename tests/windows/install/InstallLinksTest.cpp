@@ -1,0 +1,77 @@
+// The install over links planted by another user in the shared data folder: Unix symbolic
+// links in the prefix, which Wine follows the way Windows follows junctions and symbolic links.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "../WineLinks.h"
+#include "InstallTestSupport.h"
+#include "common/SafeFiles_win32.h"
+#include "common/SystemError_win32.h"
+#include "install/InstallFiles_win32.h"
+#include "install/KnownFolders_win32.h"
+
+namespace {
+// Every file of a folder with its content.
+std::map<std::string, Bytes> Snapshot(const std::string& folder)
+{
+    std::map<std::string, Bytes> files;
+    for (const std::string& name : FolderEntries(folder))
+        files[name] = ReadAll(folder + "\\" + name);
+    return files;
+}
+
+class InstallOverLinks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        shared_ = TestSharedFolder();
+        shared_.pop_back();
+        scratch_ = N(GetSpecialFolder(CSIDL_COMMON_APPDATA)) + "\\MarlowindScratch";
+        Clean();
+        ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr));
+        WriteAll(scratch_ + "\\wall1.png", "the user's own picture");
+        WriteAll(scratch_ + "\\diary.txt", "the user's own file");
+        before_ = Snapshot(scratch_);
+    }
+    // Links go first, as names, so that nothing below follows them.
+    void Clean()
+    {
+        RemoveTreeOnHost(W(shared_ + "\\wall1.png"));
+        if (::GetFileAttributesA(shared_.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
+            RemoveTreeOnHost(W(shared_));
+        RemoveTreeOnHost(W(scratch_));
+        WipeInstallation();
+    }
+    void TearDown() override { Clean(); }
+
+    std::string shared_, scratch_;
+    std::map<std::string, Bytes> before_;
+};
+}  // namespace
+
+TEST_F(InstallOverLinks, SharedFolderThatIsALinkStopsTheRunBeforeAnythingIsWritten)
+{
+    ASSERT_TRUE(PlantUnixLink(W(shared_), W(scratch_)));
+    ResourceDll dll(MW_RES_FULL);
+    EXPECT_EQ(ErrorOf([] { InstallFiles(); }),
+              "Cannot use folder \"" + shared_ + "\": it is a link to another place");
+    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Marlowind"));
+    EXPECT_FALSE(PathIsFile(DesktopLink()));
+}
+
+TEST_F(InstallOverLinks, PictureThatIsALinkIsNeverWrittenThrough)
+{
+    ASSERT_TRUE(::CreateDirectoryA(shared_.c_str(), nullptr));
+    ASSERT_TRUE(PlantUnixLink(W(shared_ + "\\wall1.png"), W(scratch_ + "\\wall1.png")));
+    ResourceDll dll(MW_RES_FULL);
+    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Cannot create file \"" + shared_ + "\\wall1.png\". " +
+                                                   SystemErrorText(kErrorLinkRefused));
+    EXPECT_EQ(Snapshot(scratch_), before_);
+    // The link itself is left in place, and nothing after it was written.
+    EXPECT_EQ(ReadAll(shared_ + "\\wall1.png"), before_["wall1.png"]);
+    EXPECT_FALSE(PathIsFile(shared_ + "\\wall2.png"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Marlowind"));
+}
