@@ -4,102 +4,18 @@
 
 #include <cstdint>
 #include <cwchar>
+#include <string>
 #include <vector>
 
+#include "uninstall/StageFolder_win32.h"
 
 const wchar_t* const kContinueOption = L"/continue";
 
 namespace {
-// Prefix of the private folders of second stages below the temporary folder.
-const wchar_t* const kStageFolderPrefix = L"MarlowindUninstall.";
-
-std::wstring TempFolder()
-{
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
-    if (n == 0 || n > MAX_PATH)
-        return std::wstring();
-    std::wstring path(buffer, n);
-    if (path.back() != L'\\')
-        path += L'\\';
-    return path;
-}
-
-// A folder that did not exist before: nothing planted in it can be loaded as a library of the
-// copy that runs from there.
-std::wstring CreatePrivateFolder(const std::wstring& temp)
-{
-    const DWORD pid = ::GetCurrentProcessId();
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring folder = temp + kStageFolderPrefix + std::to_wstring(pid) + L"." +
-                                    std::to_wstring(attempt);
-        if (::CreateDirectoryW(folder.c_str(), nullptr))
-            return folder;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS)
-            break;
-    }
-    return std::wstring();
-}
-
 std::wstring FolderPart(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
-std::wstring FileNamePart(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-// Owner of a FindFirstFileW search.
-class FileSearch {
-public:
-    FileSearch(const std::wstring& pattern, WIN32_FIND_DATAW& entry)
-        : handle_(::FindFirstFileW(pattern.c_str(), &entry)), entry_(entry) {}
-    ~FileSearch()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            ::FindClose(handle_);
-    }
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-    bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool Next() { return ::FindNextFileW(handle_, &entry_) != FALSE; }
-
-private:
-    HANDLE handle_;
-    WIN32_FIND_DATAW& entry_;
-};
-
-void RemoveFilesAndFolder(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW file;
-    FileSearch files(folder + L"\\*", file);
-    if (files.Found()) {
-        do {
-            if (!(file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ::DeleteFileW((folder + L"\\" + file.cFileName).c_str());
-        } while (files.Next());
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
-bool SameTextIgnoringCase(const std::wstring& a, size_t length, const std::wstring& b)
-{
-    return ::CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.c_str(),
-                            static_cast<int>(length), b.c_str(),
-                            static_cast<int>(b.size())) == CSTR_EQUAL;
-}
-
-bool IsStageFolder(const std::wstring& folder)
-{
-    const std::wstring temp = TempFolder();
-    const std::wstring prefix = temp + kStageFolderPrefix;
-    return !temp.empty() && folder.size() > prefix.size() &&
-           SameTextIgnoringCase(folder, prefix.size(), prefix) &&
-           folder.find(L'\\', prefix.size()) == std::wstring::npos;
 }
 }  // namespace
 
@@ -119,22 +35,24 @@ std::wstring OwnExecutablePath()
 bool StartSecondStage()
 {
     const std::wstring own = OwnExecutablePath();
-    const std::wstring temp = TempFolder();
+    const std::wstring temp = TempFolderW();
     if (own.empty() || temp.empty())
         return false;
-    const std::wstring folder = CreatePrivateFolder(temp);
-    if (folder.empty())
+    // Elevated, the stage is closed to the desktop user's programs, which could otherwise put
+    // files beside the copy that runs with administrator rights.
+    StageFolder stage = CreateStageFolder(temp, ProcessIsElevated());
+    if (stage.Path.empty())
         return false;
-    const std::wstring copy = folder + L"\\" + FileNamePart(own);
+    const std::wstring copy = stage.Path + L"\\" + kStageExecutable;
     bool started = false;
     if (::CopyFileW(own.c_str(), copy.c_str(), TRUE)) {
         HANDLE self = nullptr;
         if (::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
                               &self, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
             const UniqueHandle selfOwner(self);
-            std::wstring commandLine =
-                L"\"" + copy + L"\" " + kContinueOption + L" " +
-                std::to_wstring(static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(self)));
+            std::wstring commandLine = L"\"" + copy + L"\" " + kContinueOption + L" " +
+                                       std::to_wstring(static_cast<unsigned long long>(
+                                           reinterpret_cast<uintptr_t>(self)));
             STARTUPINFOW si = {};
             si.cb = sizeof si;
             PROCESS_INFORMATION pi = {};
@@ -146,10 +64,8 @@ bool StartSecondStage()
             }
         }
     }
-    if (!started) {
-        ::DeleteFileW(copy.c_str());
-        ::RemoveDirectoryW(folder.c_str());
-    }
+    if (!started)
+        DiscardStageFolder(stage);
     return started;
 }
 
@@ -185,21 +101,7 @@ void WaitForStarter(const UniqueHandle& starter, DWORD timeoutMs)
 
 void RemoveEarlierStages()
 {
-    const std::wstring temp = TempFolder();
-    if (temp.empty())
-        return;
-    const std::wstring own = FolderPart(OwnExecutablePath());
-    WIN32_FIND_DATAW entry;
-    // The pattern also matches names without the dot; IsStageFolder sorts those out.
-    FileSearch search(temp + kStageFolderPrefix + L"*", entry);
-    if (!search.Found())
-        return;
-    do {
-        const std::wstring folder = temp + entry.cFileName;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsStageFolder(folder) &&
-            !SameTextIgnoringCase(folder, folder.size(), own))
-            RemoveFilesAndFolder(folder);
-    } while (search.Next());
+    RemoveStageFolders(TempFolderW(), FolderPart(OwnExecutablePath()));
 }
 
 bool ScheduleOwnRemoval()
@@ -211,7 +113,7 @@ bool ScheduleOwnRemoval()
         ::MoveFileExW(own.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
     const std::wstring folder = FolderPart(own);
     // Entries run in order at the restart: the file first, then its emptied folder.
-    if (scheduled && IsStageFolder(folder))
+    if (scheduled && IsStageFolderName(TempFolderW(), folder))
         ::MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return scheduled;
 }

@@ -17,8 +17,9 @@ extern const wchar_t* const kContinueOption;
 // The full path of the running executable.
 std::wstring OwnExecutablePath();
 
-// Copies the running executable into a newly created folder below the temporary folder and
-// starts the copy as the second stage (working directory: the temporary folder, so that no
+// Copies the running executable, as "UninstallMW.exe", into a folder it has just created below
+// the temporary folder (closed to everyone but SYSTEM and Administrators when the process is
+// elevated) and starts the copy as the second stage (working directory: the temporary folder, so that no
 // folder of the installation is held). Returns true when the copy runs; then the caller must
 // end soon, the copy waits for it. On false nothing is left behind. Never raises.
 bool StartSecondStage();
@@ -32,8 +33,9 @@ UniqueHandle SecondStageStarter(const wchar_t* commandLine);
 void WaitForStarter(const UniqueHandle& starter, DWORD timeoutMs = 30000);
 
 // Removes the private folders that earlier second stages left below the temporary folder
-// (their removal waits for a restart), with the files in them; the running executable's own
-// folder and anything still in use stay. Never raises.
+// (their removal waits for a restart) with the copy in each; folders that hold anything else,
+// links and junctions, the running executable's own folder and anything still in use stay.
+// Never raises.
 void RemoveEarlierStages();
 
 // Schedules the running executable, and its folder when it is one this module made, for

@@ -182,30 +182,3 @@ TEST(UninstallSecondStage, OnlyAnInheritedProcessHandleStartsIt)
     WaitForStarter(starter, 10000);
     EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0));
 }
-
-TEST(UninstallSecondStage, EarlierStagesAreClearedButNothingElse)
-{
-    char buffer[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, buffer);
-    const std::string temp = buffer;
-    const std::string stale = temp + "MarlowindUninstall.4000.0";
-    const std::string busy = temp + "MarlowindUninstall.4000.1";
-    const std::string other = temp + "MarlowindUninstall";
-    for (const std::string& f : {stale, busy, other}) {
-        RemoveTree(f);
-        ASSERT_TRUE(::CreateDirectoryA(f.c_str(), nullptr)) << f;
-        WriteAll(f + "\\UninstallMW.exe", "copy");
-    }
-    UniqueFile held(::CreateFileA((busy + "\\UninstallMW.exe").c_str(), GENERIC_READ, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held);
-
-    RemoveEarlierStages();
-
-    EXPECT_FALSE(PathIsFolder(stale));
-    EXPECT_TRUE(PathIsFile(busy + "\\UninstallMW.exe"));
-    EXPECT_TRUE(PathIsFile(other + "\\UninstallMW.exe"));
-    held.reset();
-    RemoveTree(busy);
-    RemoveTree(other);
-}

@@ -1,0 +1,318 @@
+// rand_s is only declared with this set before the C runtime's headers.
+#define _CRT_RAND_S
+#include "uninstall/StageFolder_win32.h"
+
+#include <sddl.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <vector>
+
+const wchar_t* const kStageFolderPrefix = L"MarlowindUninstall.";
+const wchar_t* const kStageExecutable = L"UninstallMW.exe";
+const wchar_t* const kStageFolderAccess = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+
+namespace {
+// A folder held while it is used or removed: readable, listable, deletable through the handle.
+constexpr DWORD kHeldFolderAccess = DELETE | SYNCHRONIZE | FILE_LIST_DIRECTORY;
+
+struct LocalFreer { void operator()(HLOCAL m) const { ::LocalFree(m); } };
+using UniqueLocal = UniqueHandleT<HLOCAL, LocalFreer>;
+
+wchar_t AsciiUpper(wchar_t c)
+{
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+bool AsciiEqualAt(const std::wstring& s, size_t at, const std::wstring& part)
+{
+    if (s.size() < at + part.size())
+        return false;
+    for (size_t i = 0; i < part.size(); ++i)
+        if (AsciiUpper(s[at + i]) != AsciiUpper(part[i]))
+            return false;
+    return true;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Owner of a FindFirstFileW search; skips "." and "..".
+class FolderSearch {
+public:
+    explicit FolderSearch(const std::wstring& pattern)
+        : handle_(::FindFirstFileW(pattern.c_str(), &entry_))
+    {
+        found_ = handle_ != INVALID_HANDLE_VALUE;
+        SkipDots();
+    }
+    ~FolderSearch()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::FindClose(handle_);
+    }
+    FolderSearch(const FolderSearch&) = delete;
+    FolderSearch& operator=(const FolderSearch&) = delete;
+    bool Found() const { return found_; }
+    const WIN32_FIND_DATAW& Entry() const { return entry_; }
+    void Next()
+    {
+        found_ = ::FindNextFileW(handle_, &entry_) != FALSE;
+        SkipDots();
+    }
+
+private:
+    void SkipDots()
+    {
+        while (found_ && (std::wcscmp(entry_.cFileName, L".") == 0 ||
+                          std::wcscmp(entry_.cFileName, L"..") == 0))
+            found_ = ::FindNextFileW(handle_, &entry_) != FALSE;
+    }
+    WIN32_FIND_DATAW entry_ = {};
+    HANDLE handle_;
+    bool found_ = false;
+};
+
+bool IsPlain(DWORD attributes, bool folder)
+{
+    return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
+}
+
+bool PathIsPlain(const std::wstring& path, bool folder)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && IsPlain(attributes, folder);
+}
+
+std::wstring WithoutSeparator(std::wstring path)
+{
+    while (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+// The path the system resolved for an open handle, every link on the way followed.
+std::wstring FinalPath(HANDLE handle)
+{
+    wchar_t buffer[MAX_PATH * 2] = {};
+    const DWORD n = ::GetFinalPathNameByHandleW(handle, buffer, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+    return n == 0 || n >= MAX_PATH * 2 ? std::wstring() : WithoutSeparator(std::wstring(buffer, n));
+}
+
+UniqueFile OpenFolderFollowing(const std::wstring& path)
+{
+    return UniqueFile(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// Opens the entry `name` of the open folder `parent` (at `parentPath`) itself, never what a
+// link or junction of that name points to, and only when it is a plain file (`folder` false)
+// or a plain folder (`folder` true). Wine opens the target of a Unix symbolic link even with
+// FILE_FLAG_OPEN_REPARSE_POINT and shows a link to a file as a plain file (deleting through
+// it deletes the target); the resolved path of the handle gives the link away there.
+UniqueFile OpenEntry(HANDLE parent, const std::wstring& parentPath, const std::wstring& name,
+                     DWORD access, DWORD share, bool folder)
+{
+    const std::wstring path = WithoutSeparator(parentPath) + L"\\" + name;
+    if (!PathIsPlain(path, folder))
+        return UniqueFile();
+    const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+    UniqueFile handle(::CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr,
+                                    OPEN_EXISTING, flags, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const std::wstring base = FinalPath(parent);
+    if (!handle || !::GetFileInformationByHandle(handle.get(), &info) ||
+        !IsPlain(info.dwFileAttributes, folder) || base.empty() ||
+        !SamePath(FinalPath(handle.get()), base + L"\\" + name))
+        return UniqueFile();
+    return handle;
+}
+
+// Marks an open file or folder for deletion when its last handle closes; a folder that is not
+// empty by then stays.
+bool DeleteOnClose(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                        sizeof disposition) != FALSE;
+}
+
+struct FolderEntry {
+    std::wstring Name;
+    DWORD Attributes = 0;
+};
+
+// Up to `most` entries of the folder open as `folder` (without "." and ".."), read through the
+// handle, so that they are the entries of that very folder whatever its path names meanwhile.
+// Wine's FindFirstFileW can't open a folder that is held with delete access.
+std::vector<FolderEntry> EntriesOf(HANDLE folder, size_t most)
+{
+    std::vector<FolderEntry> entries;
+    alignas(8) unsigned char buffer[16384];
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (entries.size() < most &&
+           ::GetFileInformationByHandleEx(folder, kind, buffer, sizeof buffer)) {
+        kind = FileIdBothDirectoryInfo;
+        for (size_t at = 0;;) {
+            const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            const std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..")
+                entries.push_back({name, info->FileAttributes});
+            if (info->NextEntryOffset == 0 || entries.size() >= most)
+                break;
+            at += info->NextEntryOffset;
+        }
+    }
+    return entries;
+}
+
+std::wstring StageName(unsigned random)
+{
+    wchar_t digits[32] = {};
+    std::swprintf(digits, 32, L"%lu.%08x", static_cast<unsigned long>(::GetCurrentProcessId()),
+                  random);
+    return std::wstring(kStageFolderPrefix) + digits;
+}
+}  // namespace
+
+std::wstring TempFolderW()
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
+    if (n == 0 || n > MAX_PATH)
+        return std::wstring();
+    std::wstring path(buffer, n);
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path;
+}
+
+bool ProcessIsElevated()
+{
+    UniqueHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.receive()))
+        return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
+        return elevation.TokenIsElevated != 0;
+    // Systems before elevation have no such token class; there an administrator is one.
+    BYTE sid[SECURITY_MAX_SID_SIZE] = {};
+    DWORD sidSize = sizeof sid;
+    BOOL member = FALSE;
+    return ::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &sidSize) &&
+           ::CheckTokenMembership(nullptr, sid, &member) && member;
+}
+
+StageFolder CreateStageFolder(const std::wstring& temp, bool restricted)
+{
+    UniqueLocal descriptor;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+    if (restricted) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kStageFolderAccess,
+                                                                    SDDL_REVISION_1, &sd, nullptr))
+            return {};
+        descriptor.reset(sd);
+        attributes.lpSecurityDescriptor = sd;
+    }
+    const UniqueFile parent = OpenFolderFollowing(temp);
+    if (!parent)
+        return {};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned random = 0;
+        if (rand_s(&random) != 0)
+            break;
+        const std::wstring name = StageName(random);
+        const std::wstring path = temp + name;
+        // Creation fails on any name that exists, a link or junction included: the folder used
+        // is always the one made here.
+        if (!::CreateDirectoryW(path.c_str(), restricted ? &attributes : nullptr)) {
+            if (::GetLastError() == ERROR_ALREADY_EXISTS)
+                continue;
+            break;
+        }
+        StageFolder stage;
+        stage.Handle = OpenEntry(parent.get(), temp, name, kHeldFolderAccess,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, true);
+        // Swapped for something else in the moment between creating and opening it: leave
+        // whatever is there now alone.
+        if (!stage.Handle || !EntriesOf(stage.Handle.get(), 1).empty())
+            return {};
+        stage.Path = path;
+        return stage;
+    }
+    return {};
+}
+
+void DiscardStageFolder(StageFolder& stage)
+{
+    if (!stage.Handle)
+        return;
+    {
+        UniqueFile copy = OpenEntry(stage.Handle.get(), stage.Path, kStageExecutable,
+                                    DELETE | SYNCHRONIZE, 0, false);
+        if (copy)
+            DeleteOnClose(copy.get());
+    }
+    DeleteOnClose(stage.Handle.get());
+    stage.Handle.reset();
+}
+
+bool IsStageFolderName(const std::wstring& temp, const std::wstring& folder)
+{
+    const std::wstring prefix = kStageFolderPrefix;
+    return !temp.empty() && folder.size() > temp.size() + prefix.size() &&
+           AsciiEqualAt(folder, 0, temp) && AsciiEqualAt(folder, temp.size(), prefix) &&
+           folder.find(L'\\', temp.size()) == std::wstring::npos;
+}
+
+bool RemoveStageFolder(const std::wstring& folder)
+{
+    const size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos)
+        return false;
+    const std::wstring parentPath = folder.substr(0, slash);
+    {
+        const UniqueFile parent = OpenFolderFollowing(parentPath);
+        // Held without delete sharing, the folder can be neither renamed nor replaced by a
+        // link while its content is checked and removed.
+        UniqueFile held = OpenEntry(parent.get(), parentPath, folder.substr(slash + 1),
+                                    kHeldFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
+        if (!held)
+            return false;
+        const std::vector<FolderEntry> entries = EntriesOf(held.get(), 2);
+        if (entries.size() != 1 || !IsPlain(entries[0].Attributes, false) ||
+            !SamePath(entries[0].Name, kStageExecutable))
+            return false;
+        {
+            UniqueFile copy =
+                OpenEntry(held.get(), folder, entries[0].Name, DELETE | SYNCHRONIZE, 0, false);
+            if (!copy || !DeleteOnClose(copy.get()))
+                return false;
+        }
+        if (!DeleteOnClose(held.get()))
+            return false;
+    }
+    return ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveStageFolders(const std::wstring& temp, const std::wstring& ownFolder)
+{
+    if (temp.empty())
+        return;
+    // By the old wildcard rules the pattern also matches the name without its dot; the name
+    // check sorts that out.
+    for (FolderSearch search(temp + kStageFolderPrefix + L"*"); search.Found(); search.Next()) {
+        const WIN32_FIND_DATAW& entry = search.Entry();
+        const std::wstring folder = temp + entry.cFileName;
+        if (IsPlain(entry.dwFileAttributes, true) && IsStageFolderName(temp, folder) &&
+            !SamePath(folder, ownFolder))
+            RemoveStageFolder(folder);
+    }
+}
