@@ -8,6 +8,8 @@ const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 const char* const kUninstallSubkey = "Marlowind";
 const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kProductKey = "Software\\Marlowind";
+const char* const kUninstallEntryValues[6] = {"DisplayName", "UnInstallString", "DisplayIcon",
+                                              "Publisher",   "EstimatedSize",   "DisplayVersion"};
 const char* const kAutostartValue = "MarloWind";
 const char* const kInstallPathValue = "InstallPath";
 const char* const kFirstTimeValue = "IsFirstTime";
@@ -35,12 +37,12 @@ void WriteUninstallEntry()
         throw ERegistryException(Format("Failed to create key %s", kUninstallSubkey));
     registry.CreateKey(kUninstallSubkey);
     registry.OpenKey(kUninstallSubkey, true);
-    registry.WriteString("DisplayName", "Marlowind instant messenger");
-    registry.WriteString("UnInstallString", folder + "uninstallmw.exe");
-    registry.WriteString("DisplayIcon", folder + "uninstallmw.exe");
-    registry.WriteString("Publisher", "Marlowind");
-    registry.WriteInteger("EstimatedSize", 15800);
-    registry.WriteString("DisplayVersion", "1.0.1");
+    registry.WriteString(kUninstallEntryValues[0], "Marlowind instant messenger");
+    registry.WriteString(kUninstallEntryValues[1], folder + "uninstallmw.exe");
+    registry.WriteString(kUninstallEntryValues[2], folder + "uninstallmw.exe");
+    registry.WriteString(kUninstallEntryValues[3], "Marlowind");
+    registry.WriteInteger(kUninstallEntryValues[4], 15800);
+    registry.WriteString(kUninstallEntryValues[5], "1.0.1");
 }
 
 void WriteAutostartEntry()

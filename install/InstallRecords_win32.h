@@ -12,6 +12,8 @@ extern const char* const kRunKey;                  // HKLM "Software\...\Current
 extern const char* const kProductKey;              // "Software\Marlowind"
 
 // Value names of the records (the uninstaller removes the same ones).
+extern const char* const kUninstallEntryValues[6];  // DisplayName ... DisplayVersion below the
+                                                    // uninstall entry, in the order written
 extern const char* const kAutostartValue;          // "MarloWind" below kRunKey
 extern const char* const kInstallPathValue;        // "InstallPath" below kProductKey
 extern const char* const kFirstTimeValue;          // "IsFirstTime" below kProductKey

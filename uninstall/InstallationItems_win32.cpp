@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/UniqueHandle_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
@@ -10,9 +11,18 @@
 #include "system/Shutdown_win32.h"
 
 namespace {
+const PayloadEntry& kMessenger = kPayloads[0];
+const PayloadEntry& kUninstaller = kPayloads[2];
+const PayloadEntry& kUpdater = kPayloads[3];
+
+std::string UninstallEntryKey()
+{
+    return std::string(kUninstallKey) + "\\" + kUninstallSubkey;
+}
+
 void AddLinks(std::vector<RemovalItem>& items, const std::wstring& installFolder)
 {
-    const std::wstring messenger = LinkNameFor(installFolder + kPayloads[0].TargetFile);
+    const std::wstring messenger = LinkNameFor(installFolder + kMessenger.TargetFile);
     const std::wstring desktop = ShortcutFolder(slDesktop);
     if (!desktop.empty())
         items.push_back(FileRemoval(LinkPathFor(desktop, L"", messenger)));
@@ -31,7 +41,6 @@ void AddLinks(std::vector<RemovalItem>& items, const std::wstring& installFolder
 
 void AddRegistry(std::vector<RemovalItem>& items)
 {
-    items.push_back(TreeRemoval(HKEY_CURRENT_USER, std::string(kUninstallKey) + "\\" + kUninstallSubkey));
     items.push_back(ValueRemoval(HKEY_LOCAL_MACHINE, kRunKey, kAutostartValue));
     items.push_back(ValueRemoval(HKEY_CURRENT_USER, kProductKey, kInstallPathValue));
     items.push_back(ValueRemoval(HKEY_CURRENT_USER, kProductKey, kFirstTimeValue));
@@ -48,7 +57,8 @@ std::vector<RemovalItem> InstallationItems()
     const std::wstring sharedFolder = SharedDataFolder();
     std::vector<RemovalItem> items;
     for (const PayloadEntry& p : kPayloads)
-        items.push_back(FileRemoval(installFolder + p.TargetFile));
+        if (&p != &kUninstaller)
+            items.push_back(FileRemoval(installFolder + p.TargetFile));
     for (const RawFileEntry& f : kInstallFolderFiles)
         items.push_back(FileRemoval(installFolder + f.FileName));
     for (const PayloadEntry& p : kPayloads)
@@ -58,19 +68,65 @@ std::vector<RemovalItem> InstallationItems()
     items.push_back(FolderRemoval(sharedFolder));
     AddLinks(items, installFolder);
     AddRegistry(items);
-    items.push_back(FolderRemoval(installFolder));
     return items;
+}
+
+std::vector<RemovalItem> UninstallEntryItems()
+{
+    std::vector<RemovalItem> items;
+    for (const char* name : kUninstallEntryValues)
+        items.push_back(ValueRemoval(HKEY_CURRENT_USER, UninstallEntryKey(), name));
+    items.push_back(KeyIfEmptyRemoval(HKEY_CURRENT_USER, UninstallEntryKey()));
+    items.push_back(FolderRemoval(InstallFolder()));
+    return items;
+}
+
+std::wstring InstalledUninstallerPath()
+{
+    return InstallFolder() + kUninstaller.TargetFile;
+}
+
+bool UninstallEntryKept()
+{
+    UniqueHkey key;
+    const DWORD attributes = ::GetFileAttributesW(InstalledUninstallerPath().c_str());
+    return ::RegOpenKeyExA(HKEY_CURRENT_USER, UninstallEntryKey().c_str(), 0, KEY_QUERY_VALUE,
+                           key.receive()) == ERROR_SUCCESS &&
+           attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::wstring InstalledMessengerPath()
 {
-    return InstallFolder() + kPayloads[0].TargetFile;
+    return InstallFolder() + kMessenger.TargetFile;
+}
+
+std::wstring InstalledUpdaterPath()
+{
+    return InstallFolder() + kUpdater.TargetFile;
 }
 
 std::vector<RemovalFailure> RemoveInstallation()
 {
     // Computed first so that a missing special folder stops before anything is closed.
     const std::vector<RemovalItem> items = InstallationItems();
+    const std::vector<RemovalItem> entry = UninstallEntryItems();
     CloseRunningInstances(InstalledMessengerPath());
-    return RemoveItems(items);
+    CloseRunningInstances(InstalledUpdaterPath());
+    std::vector<RemovalFailure> failures = RemoveItems(items);
+    // While anything stays, the uninstaller and the entry that lists it stay too, so that the
+    // user can run it again.
+    if (!failures.empty())
+        return failures;
+    // Nor is the uninstaller deleted when its entry could not go after it.
+    UniqueHkey key;
+    const LONG writable = ::RegOpenKeyExA(HKEY_CURRENT_USER, UninstallEntryKey().c_str(), 0,
+                                          KEY_SET_VALUE | KEY_QUERY_VALUE | DELETE, key.receive());
+    key.reset();
+    if (writable != ERROR_SUCCESS && writable != ERROR_FILE_NOT_FOUND)
+        return {{KeyIfEmptyRemoval(HKEY_CURRENT_USER, UninstallEntryKey()), static_cast<DWORD>(writable)}};
+    const RemovalItem uninstaller = FileRemoval(InstalledUninstallerPath());
+    DWORD error = 0;
+    if (RemoveItem(uninstaller, &error) == RemovalOutcome::Failed)
+        return {{uninstaller, error}};
+    return RemoveItems(entry);
 }

@@ -11,8 +11,7 @@ const wchar_t* const kConfirmText =
 const wchar_t* const kRemovedText =
     L"Marlowind instant messenger and all of its components were removed from your computer.";
 
-
-std::wstring FailureReport(const std::vector<RemovalFailure>& failures)
+std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool entryKept)
 {
     std::wstring text =
         L"Marlowind instant messenger was not removed completely. These items could not be "
@@ -26,6 +25,8 @@ std::wstring FailureReport(const std::vector<RemovalFailure>& failures)
             text += L" (" + FromSystemCodePage(reason) + L")";
         text += L"\n";
     }
+    if (entryKept)
+        text += L"\nThe uninstaller and its entry in the list of programs were kept.\n";
     text += L"\nClose the programs that may be using them and run the uninstaller again, or "
             L"delete them yourself.";
     return text;

@@ -11,6 +11,7 @@ extern const wchar_t* const kConfirmText;       // the Yes/No question
 extern const wchar_t* const kRemovedText;       // everything was removed
 
 // The report of a removal that left `failures` behind (not empty): one line per item, its name
-// (DescribeItem) and the system's reason, then what the user can do.
-std::wstring FailureReport(const std::vector<RemovalFailure>& failures);
+// (DescribeItem) and the system's reason, with `entryKept` a line that the uninstaller and its
+// entry stay, then what the user can do.
+std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool entryKept = false);
 

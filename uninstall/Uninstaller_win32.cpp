@@ -21,7 +21,7 @@ int RemoveAndReport()
             Show(kRemovedText, MB_OK | MB_ICONINFORMATION);
             return 0;
         }
-        Show(FailureReport(failures), MB_OK | MB_ICONWARNING);
+        Show(FailureReport(failures, UninstallEntryKept()), MB_OK | MB_ICONWARNING);
     } catch (const std::exception& e) {
         std::wstring text = FromSystemCodePage(e.what());
         if (!text.empty() && text.back() != L'.')

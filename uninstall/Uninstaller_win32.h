@@ -1,6 +1,6 @@
 #pragma once
 // The uninstaller program: asks once, hands itself over to a copy in the temporary folder so
-// that its own file can go too, closes the running messenger, removes the installation and
+// that its own file can go too, closes the running messenger and updater, removes the installation and
 // reports the outcome. Message boxes are captioned "Marlowind setup".
 
 // Runs the uninstaller for the process's command line; returns the exit code: 0 when the

@@ -3,6 +3,7 @@
 uninstall entry names it, answer its message boxes with pointer clicks, and check the prefix
 afterwards against the same table of what an install leaves (expected_install.tsv)."""
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -16,6 +17,7 @@ UNINSTALL_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlow
 CAPTION = "Marlowind setup"
 REMOVED = "Marlowind instant messenger and all of its components were removed from your computer."
 NOT_REMOVED = "Marlowind instant messenger was not removed completely."
+KEPT = "The uninstaller and its entry in the list of programs were kept."
 USER_FILES = ("{PF}\\Marlowind\\my notes.txt", "{PD}\\Marlowind\\chat history.log")
 
 
@@ -76,6 +78,23 @@ def install_with_wizard(s):
 
 def messenger(s):
     return expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+
+
+def updater(s):
+    return expand(s, "{PF}\\Marlowind\\MarlUpdate.exe")
+
+
+def start_program(s, path):
+    subprocess.Popen(["wine", path], env=s.env, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
+    wait_for(lambda: s.running(path), 30, path, 0.5)
+
+
+def user_temp(s):
+    """Host path of the temporary folder the prefix's programs use."""
+    r = subprocess.run(["wine", "cmd", "/c", "echo", "%TEMP%"], env=s.env, capture_output=True,
+                       text=True)
+    return s.host_path(r.stdout.strip())
 
 
 def uninstall_string(s):
@@ -193,9 +212,8 @@ def scenario_uninstall_yes(s):
     if not os.path.isfile(s.host_path(messenger(s))):
         install_with_wizard(s)
     if not s.running(messenger(s)):
-        subprocess.Popen(["wine", messenger(s)], env=s.env, stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL)
-        wait_for(lambda: s.running(messenger(s)), 30, "the messenger", 0.5)
+        start_program(s, messenger(s))
+    start_program(s, updater(s))
     put_user_files(s)
     text = answer_yes(s, uninstall_string(s), "uninstall-yes")
     check(text == REMOVED, "the outcome says everything was removed: %r" % text)
@@ -204,6 +222,7 @@ def scenario_uninstall_yes(s):
     left = installation_left(s, keep=kept)
     check(not left, "left behind:\n  " + "\n  ".join(left))
     check(not s.running(messenger(s)), "the messenger is gone")
+    check(not s.running(updater(s)), "the updater is closed")
     for f in USER_FILES:
         path = s.host_path(expand(s, f))
         check(os.path.isfile(path), "the user's file stays: " + f)
@@ -225,8 +244,31 @@ def scenario_uninstall_second(s):
           % stage_folders(s))
     check("marlowinduninstall." not in pending_removals(s).lower(),
           "no removal of the first run's copy is still pending")
+    # Named like earlier stages: a folder with a file of the user's beside a copy, and a link to
+    # a folder that holds nothing but a copy. Neither is a stage of this uninstaller.
+    temp = user_temp(s)
+    planted = os.path.join(temp, "MarlowindUninstall.1.0")
+    target = os.path.join(s.build, "e2e-stage-target")
+    link = os.path.join(temp, "MarlowindUninstall.2.0")
+    for path in (planted, target):
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+    for path in (os.path.join(planted, "UninstallMW.exe"), os.path.join(planted, "notes.txt"),
+                 os.path.join(target, "UninstallMW.exe")):
+        with open(path, "w") as out:
+            out.write("the user's own\n")
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(target, link)
     text = answer_yes(s, exe, "uninstall-second")
     check(text == REMOVED, "a second run reports nothing left to fail: %r" % text)
+    check(sorted(os.listdir(planted)) == ["UninstallMW.exe", "notes.txt"],
+          "the folder named like a stage is left whole: %s" % os.listdir(planted))
+    check(os.path.islink(link) and os.listdir(target) == ["UninstallMW.exe"],
+          "the link named like a stage and its target are left alone")
+    os.remove(link)
+    shutil.rmtree(planted)
+    shutil.rmtree(target)
     kept = [expand(s, f) for f in USER_FILES] + [expand(s, "{PF}\\Marlowind"),
                                                  expand(s, "{PD}\\Marlowind")]
     left = installation_left(s, keep=kept)
@@ -260,6 +302,7 @@ def scenario_uninstall_partial(s):
 def scenario_uninstall_held(s):
     install_with_wizard(s)
     licence = expand(s, "{PF}\\Marlowind\\License.txt")
+    uninstaller = expand(s, "{PF}\\Marlowind\\UninstallMW.exe")
     exe = os.path.join(s.build, "tests", "e2e", "e2e_uninstall_probe.exe")
     holder = subprocess.Popen(["wine", exe, "hold", licence], env=s.env, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, text=True)
@@ -269,15 +312,28 @@ def scenario_uninstall_held(s):
         check(text.startswith(NOT_REMOVED), "the outcome says the removal is incomplete: %r" % text)
         check(licence in text, "the outcome names the file in use: %r" % text)
         check(text.count("Marlowind\\") == 1, "only the file in use is listed: %r" % text)
-        left = installation_left(s, keep=[licence, expand(s, "{PF}\\Marlowind")])
-        check(not left, "left behind besides the file in use:\n  " + "\n  ".join(left))
-        check(os.path.isfile(s.host_path(licence)), "the file in use is still there")
+        check(KEPT in text, "the outcome says the uninstaller and its entry stay: %r" % text)
+        left = installation_left(s, keep=[licence, uninstaller, expand(s, "{PF}\\Marlowind")])
+        entry = [x for x in left if UNINSTALL_KEY in x]
+        check(len(entry) == 7, "the uninstall entry stays with its six values: %s" % entry)
+        others = [x for x in left if UNINSTALL_KEY not in x]
+        check(not others, "left behind besides the file in use:\n  " + "\n  ".join(others))
+        for path in (licence, uninstaller):
+            check(os.path.isfile(s.host_path(path)), "still there: " + path)
+        check(uninstall_string(s).lower() == uninstaller.lower(),
+              "the entry still names the installed uninstaller")
     finally:
         holder.kill()
         holder.wait()
+    # The program that held the file is closed; the user runs the entry's command again.
+    text = answer_yes(s, uninstall_string(s), "uninstall-held-again")
+    check(text == REMOVED, "the second run finishes the removal: %r" % text)
+    left = installation_left(s)
+    check(not left, "left behind after the second run:\n  " + "\n  ".join(left))
     s.stop_wine()
     reset_install(s)
-    print("a file held open is reported by name; everything else is removed")
+    print("a file held open is reported by name and keeps the uninstaller and its entry; "
+          "the entry's command run again removes the rest")
 
 
 SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_uninstall_yes,

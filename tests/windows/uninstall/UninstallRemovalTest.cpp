@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "InstallTestSupport.h"
+#include "common/UniqueHandle_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
 #include "uninstall/InstallationItems_win32.h"
@@ -65,9 +66,13 @@ void ExpectFilesAndLinksGone()
         EXPECT_FALSE(PathIsFile(l)) << l;
 }
 
+const char* const kEntryValues[] = {"DisplayName", "UnInstallString", "DisplayIcon",
+                                    "Publisher", "EstimatedSize", "DisplayVersion"};
+
 void ExpectRegistryGone()
 {
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallEntry));
+    for (const char* n : kEntryValues)
+        EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, kUninstallEntry, n).Exists) << n;
     EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kRun, "MarloWind").Exists);
     for (const char* n : {"InstallPath", "IsFirstTime"})
         EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, kProduct, n).Exists) << n;
@@ -80,6 +85,7 @@ void ExpectNothingLeft()
 {
     ExpectFilesAndLinksGone();
     ExpectRegistryGone();
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUninstallEntry));
     EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
     EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
     EXPECT_FALSE(PathIsFolder(TestMenuFolder()));
@@ -149,6 +155,8 @@ TEST_F(UninstallInstalled, KeepsWhatOthersPutIntoItsFoldersAndKeys)
     WriteAll(TestMenuFolder() + "\\Added by hand.lnk", "x");
     SetRegString(HKEY_CURRENT_USER, kConfig, "windowpos", "10,10");
     SetRegString(HKEY_CURRENT_USER, std::string(kProduct) + "\\Accounts", "user", "me");
+    SetRegString(HKEY_CURRENT_USER, kUninstallEntry, "InstallSource", "C:\\elsewhere");
+    SetRegString(HKEY_CURRENT_USER, std::string(kUninstallEntry) + "\\Patches", "KB1", "x");
 
     const std::vector<RemovalFailure> failures = RemoveInstallation();
 
@@ -160,6 +168,8 @@ TEST_F(UninstallInstalled, KeepsWhatOthersPutIntoItsFoldersAndKeys)
     EXPECT_EQ(FolderEntries(TestMenuFolder()), std::vector<std::string>{"Added by hand.lnk"});
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kConfig, "windowpos").String, "10,10");
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, std::string(kProduct) + "\\Accounts", "user").String, "me");
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kUninstallEntry, "InstallSource").String, "C:\\elsewhere");
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, std::string(kUninstallEntry) + "\\Patches", "KB1").String, "x");
 }
 
 TEST_F(UninstallInstalled, PartialInstallationAndSecondRunGiveNoComplaint)
@@ -184,48 +194,65 @@ TEST_F(UninstallInstalled, PartialInstallationAndSecondRunGiveNoComplaint)
     ExpectNothingLeft();
 }
 
-TEST_F(UninstallInstalled, FileHeldOpenIsReportedAndKeepsItsFolder)
+TEST_F(UninstallInstalled, WhileAFileIsHeldTheUninstallerAndItsEntryStayForASecondRun)
 {
     const std::string licence = TestInstallFolder() + "License.txt";
-    HANDLE held = ::CreateFileA(licence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    UniqueFile held(::CreateFileA(licence.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
 
     const std::vector<RemovalFailure> failures = RemoveInstallation();
 
     ASSERT_EQ(failures.size(), 1u) << Describe(failures);
     EXPECT_EQ(failures[0].Item.Path, W(licence));
     EXPECT_EQ(failures[0].Error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(FolderEntries(TestInstallFolder()), std::vector<std::string>{"License.txt"});
-    ExpectRegistryGone();
+    std::vector<std::string> left = FolderEntries(TestInstallFolder());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"License.txt", "UninstallMW.exe"}));
+    for (const char* n : kEntryValues)
+        EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, kUninstallEntry, n).Exists) << n;
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kUninstallEntry, "UnInstallString").String,
+              TestInstallFolder() + "uninstallmw.exe");
+    EXPECT_TRUE(UninstallEntryKept());
+    EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, kRun, "MarloWind").Exists);
     EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
 
-    const std::wstring report = FailureReport(failures);
+    const std::wstring report = FailureReport(failures, UninstallEntryKept());
     EXPECT_NE(report.find(FromSystemCodePage(licence)), std::wstring::npos);
     EXPECT_EQ(report.find(L"wall1.png"), std::wstring::npos);
+    EXPECT_NE(report.find(L"The uninstaller and its entry in the list of programs were kept."),
+              std::wstring::npos);
+    EXPECT_EQ(FailureReport(failures).find(L"were kept"), std::wstring::npos);
 
-    ::CloseHandle(held);
+    held.reset();
     const std::vector<RemovalFailure> again = RemoveInstallation();
     EXPECT_TRUE(again.empty()) << Describe(again);
     ExpectNothingLeft();
+    EXPECT_FALSE(UninstallEntryKept());
 }
 
-TEST_F(UninstallInstalled, ClosesTheRunningMessengerBeforeRemovingIt)
+TEST_F(UninstallInstalled, ClosesTheRunningMessengerAndUpdaterBeforeRemovingThem)
 {
-    std::string commandLine = "\"" + N(InstalledMessengerPath()) + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &si, &pi));
-    ::CloseHandle(pi.hThread);
-    ::WaitForInputIdle(pi.hProcess, 10000);
-    ASSERT_EQ(::WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    std::vector<PROCESS_INFORMATION> started;
+    for (const std::wstring& program : {InstalledMessengerPath(), InstalledUpdaterPath()}) {
+        std::string commandLine = "\"" + N(program) + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        ASSERT_TRUE(::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                     nullptr, nullptr, &si, &pi)) << N(program);
+        ::CloseHandle(pi.hThread);
+        ::WaitForInputIdle(pi.hProcess, 10000);
+        ASSERT_EQ(::WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << N(program);
+        started.push_back(pi);
+    }
 
     const std::vector<RemovalFailure> failures = RemoveInstallation();
 
-    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-    ::TerminateProcess(pi.hProcess, 0);
-    ::CloseHandle(pi.hProcess);
+    for (const PROCESS_INFORMATION& pi : started) {
+        EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+        ::TerminateProcess(pi.hProcess, 0);
+        ::CloseHandle(pi.hProcess);
+    }
     EXPECT_TRUE(failures.empty()) << Describe(failures);
     ExpectNothingLeft();
 }
