@@ -20,6 +20,16 @@ std::string UninstallEntryKey()
     return std::string(kUninstallKey) + "\\" + kUninstallSubkey;
 }
 
+// ERROR_SUCCESS when the uninstall entry's values and key may be deleted (or there is none),
+// else the system's reason.
+LONG EntryDeletable()
+{
+    UniqueHkey key;
+    const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, UninstallEntryKey().c_str(), 0,
+                                        KEY_SET_VALUE | KEY_QUERY_VALUE | DELETE, key.receive());
+    return opened == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : opened;
+}
+
 void AddLinks(std::vector<RemovalItem>& items, const std::wstring& installFolder)
 {
     const std::wstring messenger = LinkNameFor(installFolder + kMessenger.TargetFile);
@@ -118,12 +128,9 @@ std::vector<RemovalFailure> RemoveInstallation()
     if (!failures.empty())
         return failures;
     // Nor is the uninstaller deleted when its entry could not go after it.
-    UniqueHkey key;
-    const LONG writable = ::RegOpenKeyExA(HKEY_CURRENT_USER, UninstallEntryKey().c_str(), 0,
-                                          KEY_SET_VALUE | KEY_QUERY_VALUE | DELETE, key.receive());
-    key.reset();
-    if (writable != ERROR_SUCCESS && writable != ERROR_FILE_NOT_FOUND)
-        return {{KeyIfEmptyRemoval(HKEY_CURRENT_USER, UninstallEntryKey()), static_cast<DWORD>(writable)}};
+    const LONG deletable = EntryDeletable();
+    if (deletable != ERROR_SUCCESS)
+        return {{KeyIfEmptyRemoval(HKEY_CURRENT_USER, UninstallEntryKey()), static_cast<DWORD>(deletable)}};
     const RemovalItem uninstaller = FileRemoval(InstalledUninstallerPath());
     DWORD error = 0;
     if (RemoveItem(uninstaller, &error) == RemovalOutcome::Failed)
