@@ -2,7 +2,7 @@
 #define _CRT_RAND_S
 #include "uninstall/StageFolder_win32.h"
 
-#include <sddl.h>
+#include "common/SafeFiles_win32.h"
 
 #include <cstdlib>
 #include <cwchar>
@@ -15,9 +15,6 @@ const wchar_t* const kStageFolderAccess = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
 namespace {
 // A folder held while it is used or removed: readable, listable, deletable through the handle.
 constexpr DWORD kHeldFolderAccess = DELETE | SYNCHRONIZE | FILE_LIST_DIRECTORY;
-
-struct LocalFreer { void operator()(HLOCAL m) const { ::LocalFree(m); } };
-using UniqueLocal = UniqueHandleT<HLOCAL, LocalFreer>;
 
 wchar_t AsciiUpper(wchar_t c)
 {
@@ -82,53 +79,14 @@ bool IsPlain(DWORD attributes, bool folder)
            ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
 
-bool PathIsPlain(const std::wstring& path, bool folder)
+// Opens `path` itself, never what a link or junction of that name leads to, and only when it
+// is a plain file (`folder` false) or a plain folder (`folder` true).
+UniqueFile OpenPlain(const std::wstring& path, DWORD access, DWORD share, bool folder)
 {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && IsPlain(attributes, folder);
-}
-
-std::wstring WithoutSeparator(std::wstring path)
-{
-    while (!path.empty() && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
-
-// The path the system resolved for an open handle, every link on the way followed.
-std::wstring FinalPath(HANDLE handle)
-{
-    wchar_t buffer[MAX_PATH * 2] = {};
-    const DWORD n = ::GetFinalPathNameByHandleW(handle, buffer, MAX_PATH * 2, FILE_NAME_NORMALIZED);
-    return n == 0 || n >= MAX_PATH * 2 ? std::wstring() : WithoutSeparator(std::wstring(buffer, n));
-}
-
-UniqueFile OpenFolderFollowing(const std::wstring& path)
-{
-    return UniqueFile(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-// Opens the entry `name` of the open folder `parent` (at `parentPath`) itself, never what a
-// link or junction of that name points to, and only when it is a plain file (`folder` false)
-// or a plain folder (`folder` true). Wine opens the target of a Unix symbolic link even with
-// FILE_FLAG_OPEN_REPARSE_POINT and shows a link to a file as a plain file (deleting through
-// it deletes the target); the resolved path of the handle gives the link away there.
-UniqueFile OpenEntry(HANDLE parent, const std::wstring& parentPath, const std::wstring& name,
-                     DWORD access, DWORD share, bool folder)
-{
-    const std::wstring path = WithoutSeparator(parentPath) + L"\\" + name;
-    if (!PathIsPlain(path, folder))
-        return UniqueFile();
-    const DWORD flags = FILE_FLAG_OPEN_REPARSE_POINT | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
-    UniqueFile handle(::CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr,
-                                    OPEN_EXISTING, flags, nullptr));
+    UniqueFile handle;
     BY_HANDLE_FILE_INFORMATION info = {};
-    const std::wstring base = FinalPath(parent);
-    if (!handle || !::GetFileInformationByHandle(handle.get(), &info) ||
-        !IsPlain(info.dwFileAttributes, folder) || base.empty() ||
-        !SamePath(FinalPath(handle.get()), base + L"\\" + name))
+    if (SafeOpen(path, access, share, handle) != ERROR_SUCCESS ||
+        !::GetFileInformationByHandle(handle.get(), &info) || !IsPlain(info.dwFileAttributes, folder))
         return UniqueFile();
     return handle;
 }
@@ -211,35 +169,22 @@ bool ProcessIsElevated()
 
 StageFolder CreateStageFolder(const std::wstring& temp, bool restricted)
 {
-    UniqueLocal descriptor;
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
-    if (restricted) {
-        PSECURITY_DESCRIPTOR sd = nullptr;
-        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kStageFolderAccess,
-                                                                    SDDL_REVISION_1, &sd, nullptr))
-            return {};
-        descriptor.reset(sd);
-        attributes.lpSecurityDescriptor = sd;
-    }
-    const UniqueFile parent = OpenFolderFollowing(temp);
-    if (!parent)
-        return {};
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned random = 0;
         if (rand_s(&random) != 0)
             break;
-        const std::wstring name = StageName(random);
-        const std::wstring path = temp + name;
+        const std::wstring path = temp + StageName(random);
         // Creation fails on any name that exists, a link or junction included: the folder used
         // is always the one made here.
-        if (!::CreateDirectoryW(path.c_str(), restricted ? &attributes : nullptr)) {
-            if (::GetLastError() == ERROR_ALREADY_EXISTS)
-                continue;
+        const DWORD made = restricted ? CreateFolderWithAccess(path, kStageFolderAccess)
+                           : ::CreateDirectoryW(path.c_str(), nullptr) ? ERROR_SUCCESS
+                                                                       : ::GetLastError();
+        if (made == ERROR_ALREADY_EXISTS)
+            continue;
+        if (made != ERROR_SUCCESS)
             break;
-        }
         StageFolder stage;
-        stage.Handle = OpenEntry(parent.get(), temp, name, kHeldFolderAccess,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, true);
+        stage.Handle = OpenPlain(path, kHeldFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
         // Swapped for something else in the moment between creating and opening it: leave
         // whatever is there now alone.
         if (!stage.Handle || !EntriesOf(stage.Handle.get(), 1).empty())
@@ -255,8 +200,8 @@ void DiscardStageFolder(StageFolder& stage)
     if (!stage.Handle)
         return;
     {
-        UniqueFile copy = OpenEntry(stage.Handle.get(), stage.Path, kStageExecutable,
-                                    DELETE | SYNCHRONIZE, 0, false);
+        UniqueFile copy = OpenPlain(stage.Path + L"\\" + kStageExecutable, DELETE | SYNCHRONIZE,
+                                    0, false);
         if (copy)
             DeleteOnClose(copy.get());
     }
@@ -274,16 +219,10 @@ bool IsStageFolderName(const std::wstring& temp, const std::wstring& folder)
 
 bool RemoveStageFolder(const std::wstring& folder)
 {
-    const size_t slash = folder.find_last_of(L'\\');
-    if (slash == std::wstring::npos)
-        return false;
-    const std::wstring parentPath = folder.substr(0, slash);
     {
-        const UniqueFile parent = OpenFolderFollowing(parentPath);
         // Held without delete sharing, the folder can be neither renamed nor replaced by a
         // link while its content is checked and removed.
-        UniqueFile held = OpenEntry(parent.get(), parentPath, folder.substr(slash + 1),
-                                    kHeldFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
+        UniqueFile held = OpenPlain(folder, kHeldFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
         if (!held)
             return false;
         const std::vector<FolderEntry> entries = EntriesOf(held.get(), 2);
@@ -292,7 +231,7 @@ bool RemoveStageFolder(const std::wstring& folder)
             return false;
         {
             UniqueFile copy =
-                OpenEntry(held.get(), folder, entries[0].Name, DELETE | SYNCHRONIZE, 0, false);
+                OpenPlain(folder + L"\\" + entries[0].Name, DELETE | SYNCHRONIZE, 0, false);
             if (!copy || !DeleteOnClose(copy.get()))
                 return false;
         }

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <set>
 
+#include "../WineLinks.h"
 #include "common/UniqueHandle_win32.h"
 #include "uninstall/StageFolder_win32.h"
 
@@ -31,102 +32,6 @@ bool Exists(const std::wstring& path)
     return Attributes(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The host's name of a prefix path, as Wine maps it.
-std::string UnixName(const std::wstring& path)
-{
-    using Convert = char*(CDECL*)(LPCWSTR);
-    const auto convert = reinterpret_cast<Convert>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-    char* name = convert ? convert(path.c_str()) : nullptr;
-    const std::string result = name ? name : "";
-    if (name)
-        ::HeapFree(::GetProcessHeap(), 0, name);
-    return result;
-}
-
-// Runs a host program (Wine starts Unix executables as well) and waits for it.
-void RunHost(const wchar_t* program, std::wstring commandLine)
-{
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(::CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &si, &pi));
-    ::CloseHandle(pi.hThread);
-    ::WaitForSingleObject(pi.hProcess, 10000);
-    ::CloseHandle(pi.hProcess);
-}
-
-// Wine may report a host program as ended before its work is visible.
-bool Eventually(bool (*done)(const std::wstring&), const std::wstring& path)
-{
-    for (int i = 0; i < 100 && !done(path); ++i)
-        ::Sleep(50);
-    return done(path);
-}
-
-bool Present(const std::wstring& path)
-{
-    WIN32_FIND_DATAW entry;
-    const HANDLE h = ::FindFirstFileW(path.c_str(), &entry);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    ::FindClose(h);
-    return true;
-}
-
-bool Gone(const std::wstring& path)
-{
-    return !Present(path);
-}
-
-std::wstring Quoted(const std::wstring& path)
-{
-    const std::string name = UnixName(path);
-    return L" \"" + std::wstring(name.begin(), name.end()) + L"\"";
-}
-
-// A Unix symbolic link at `link` to `target` (Wine's CreateSymbolicLinkW makes nothing). Wine
-// shows a link to a folder as a reparse-point folder, a link to a file as a plain file.
-void MakeUnixLink(const std::wstring& target, const std::wstring& link)
-{
-    ASSERT_FALSE(UnixName(target).empty()) << "not a Wine prefix";
-    RunHost(L"Z:\\bin\\ln", L"/bin/ln -s" + Quoted(target) + Quoted(link));
-    ASSERT_TRUE(Eventually(Present, link));
-}
-
-// Removes a link made by MakeUnixLink by its name: Wine's RemoveDirectoryW and DeleteFileW on
-// a link would remove what it points to.
-void RemoveUnixLink(const std::wstring& link)
-{
-    if (Present(link))
-        RunHost(L"Z:\\bin\\rm", L"/bin/rm -f" + Quoted(link));
-    EXPECT_TRUE(Eventually(Gone, link));
-}
-
-void RemoveAll(const std::wstring& path)
-{
-    const DWORD a = Attributes(path);
-    if (a == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW d;
-    HANDLE h = ::FindFirstFileW((path + L"\\*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring n = d.cFileName;
-            if (n != L"." && n != L"..")
-                RemoveAll(path + L"\\" + n);
-        } while (::FindNextFileW(h, &d));
-        ::FindClose(h);
-    }
-    ::RemoveDirectoryW(path.c_str());
-}
-
 class StageFolders : public ::testing::Test {
 protected:
     void SetUp() override
@@ -134,32 +39,36 @@ protected:
         temp_ = TempFolderW();
         ASSERT_FALSE(temp_.empty());
         scratch_ = temp_ + L"StageFolderTest";
-        RemoveAll(scratch_);
+        RemoveTreeOnHost(scratch_);
         ASSERT_TRUE(::CreateDirectoryW(scratch_.c_str(), nullptr));
     }
     void TearDown() override
     {
+        // Links first, by their names: Wine's RemoveDirectoryW and DeleteFileW on a link would
+        // remove what it points to.
         for (const std::wstring& l : links_)
-            RemoveUnixLink(l);
+            RemoveTreeOnHost(l);
         for (const std::wstring& f : made_)
-            RemoveAll(f);
-        RemoveAll(scratch_);
+            RemoveTreeOnHost(f);
+        RemoveTreeOnHost(scratch_);
     }
     // A folder of the temporary folder named `name`, holding `files` (each with content).
     std::wstring Plant(const std::wstring& name, std::initializer_list<const wchar_t*> files)
     {
         const std::wstring folder = temp_ + name;
-        RemoveAll(folder);
+        RemoveTreeOnHost(folder);
         made_.push_back(folder);
         EXPECT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
         for (const wchar_t* f : files)
             Write(folder + L"\\" + f, "the user's own");
         return folder;
     }
+    // A Unix symbolic link: Wine shows a link to a folder as a reparse-point folder, a link to
+    // a file as a plain file.
     void Link(const std::wstring& target, const std::wstring& link)
     {
         links_.push_back(link);
-        MakeUnixLink(target, link);
+        ASSERT_TRUE(PlantUnixLink(link, target)) << "not a Wine prefix?";
     }
     std::wstring temp_, scratch_;
     std::vector<std::wstring> made_, links_;
@@ -206,7 +115,7 @@ TEST_F(StageFolders, OnlyRealFoldersHoldingJustTheCopyAreCleared)
     EXPECT_TRUE(Attributes(folderLink) & FILE_ATTRIBUTE_REPARSE_POINT);
     EXPECT_TRUE(Exists(target + L"\\UninstallMW.exe"));
     // Wine shows that link as a plain file; it stays all the same, and what it points to.
-    EXPECT_TRUE(Present(fileLinkStage + L"\\UninstallMW.exe"));
+    EXPECT_TRUE(NameExists(fileLinkStage + L"\\UninstallMW.exe"));
     EXPECT_TRUE(Exists(scratch_ + L"\\precious.exe"));
 
     // Asked directly, the removal refuses the link and the folder behind it as well.
