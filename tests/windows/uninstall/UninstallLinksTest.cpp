@@ -77,7 +77,8 @@ TEST_F(UninstallOverLinks, SharedFolderThatIsALinkIsNeitherFollowedNorRemoved)
     ASSERT_TRUE(shared.count("\\wall1.png"));
     for (const auto& [name, error] : shared)
         EXPECT_EQ(error, kErrorLinkRefused) << name;
-    EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
+    // While something stays, so does the uninstaller, to be run again.
+    EXPECT_EQ(FolderEntries(TestInstallFolder()), std::vector<std::string>{"UninstallMW.exe"});
     EXPECT_FALSE(PathIsFile(DesktopLink()));
 }
 
@@ -94,5 +95,5 @@ TEST_F(UninstallOverLinks, PictureThatIsALinkKeepsItsTarget)
     EXPECT_EQ(failures.size(), 1u);
     // The plain pictures went; the folder stays around the link.
     EXPECT_EQ(FolderEntries(shared_), std::vector<std::string>{"wall1.png"});
-    EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
+    EXPECT_EQ(FolderEntries(TestInstallFolder()), std::vector<std::string>{"UninstallMW.exe"});
 }
