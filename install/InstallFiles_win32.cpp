@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include "common/CodePage_win32.h"
+#include "common/Resources_win32.h"
 #include "common/SafeFiles_win32.h"
-
 #include "install/FileStreams_win32.h"
+#include "install/FileTransaction_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
 #include "install/PayloadFiles_win32.h"
@@ -39,18 +40,12 @@ const wchar_t* const kStaleInstallFiles[] = {
     L"Marlowind.exe", L"Ririvud.zip", L"UninstallMW.exe",
     L"MarlUpdate.exe", L"Marlowind on the web.url", L"License.txt",
 };
-
-void EnsureFolder(const std::wstring& folder)
-{
-    if (!DirectoryExists(folder))
-        ::CreateDirectoryW(folder.c_str(), nullptr);
-}
-
-void DeleteIfPresent(const std::wstring& path)
-{
-    if (FileExists(path))
-        SafeDeleteFile(path);
-}
+// The other names the sequence writes in the install folder: the theme, and stream files an
+// interrupted run left. They are set aside with the files above, so that a failure can put
+// back everything the run would have replaced.
+const wchar_t* const kReplacedInstallFiles[] = {
+    L"Ririvud", L"Marlowind.zip", L"UninstallMW.zip", L"Marlupdate.zip",
+};
 
 std::wstring WithoutSeparator(const std::wstring& folder)
 {
@@ -67,16 +62,63 @@ void RefuseLinkedFolder(const std::wstring& folder)
 
 // The shared folder is made with its own access list, or given it when it was there already,
 // so that users can read what is in it but plant nothing; failures are ignored as for the
-// install folder (a file system without access lists still gets the no-follow writes).
-void EnsureSharedFolder(const std::wstring& folder)
+// install folder (a file system without access lists still gets the no-follow writes). A
+// folder made here is the transaction's to remove again if it stays empty.
+void EnsureSharedFolder(FileTransaction& files, const std::wstring& folder)
 {
     const std::wstring path = WithoutSeparator(folder);
-    if (CreateFolderWithAccess(path, kSharedFolderAccess) == ERROR_SUCCESS)
+    if (CreateFolderWithAccess(path, kSharedFolderAccess) == ERROR_SUCCESS) {
+        files.FolderCreated(folder);
         return;
+    }
     RefuseLinkedFolder(folder);
     SetFolderAccess(path, kSharedFolderAccess);
 }
+
+void WriteInstallFolder(FileTransaction& files, const std::wstring& folder)
+{
+    for (const wchar_t* name : kStaleInstallFiles)
+        files.SetAside(folder + name);
+    for (const wchar_t* name : kReplacedInstallFiles)
+        files.SetAside(folder + name);
+    // Give the file system time to let go of files just moved (a closing messenger, a virus
+    // scanner) before their names are written anew.
+    ::Sleep(100);
+
+    for (const PayloadEntry& p : kPayloads) {
+        const std::wstring stream = folder + p.StreamFile;
+        WriteResourceFile(p.Resource, "ZIP", stream);
+        files.Created(stream);
+        InflateFile(stream, folder + p.TargetFile);
+        files.Created(folder + p.TargetFile);
+    }
+    for (const RawFileEntry& f : kInstallFolderFiles) {
+        WriteResourceFile(f.Resource, f.Type, folder + f.FileName);
+        files.Created(folder + f.FileName);
+    }
+}
+
+void WriteSharedFolder(FileTransaction& files, const std::wstring& folder)
+{
+    for (const RawFileEntry& f : kSharedDataFiles)
+        files.SetAside(folder + f.FileName);
+    ::Sleep(100);
+    for (const RawFileEntry& f : kSharedDataFiles) {
+        WriteResourceFile(f.Resource, f.Type, folder + f.FileName);
+        files.Created(folder + f.FileName);
+    }
+}
 }  // namespace
+
+void CheckInstallResources()
+{
+    for (const PayloadEntry& p : kPayloads)
+        CheckResourceStream(p.Resource);
+    for (const RawFileEntry& f : kInstallFolderFiles)
+        static_cast<void>(ResourceStream(f.Resource, f.Type));
+    for (const RawFileEntry& f : kSharedDataFiles)
+        static_cast<void>(ResourceStream(f.Resource, f.Type));
+}
 
 void InstallFiles()
 {
@@ -86,31 +128,19 @@ void InstallFiles()
     // page can't spell is refused before anything is written.
     RegistryPathText(installFolder);
     RefuseLinkedFolder(sharedFolder);
+    CheckInstallResources();
 
-    EnsureFolder(installFolder);
-    EnsureSharedFolder(sharedFolder);
-    for (const wchar_t* name : kStaleInstallFiles)
-        DeleteIfPresent(installFolder + name);
-    // Give the file system time to let go of files just deleted (a closing messenger, a
-    // virus scanner) before they are created anew.
-    ::Sleep(100);
-
-    for (const PayloadEntry& p : kPayloads) {
-        const std::wstring stream = installFolder + p.StreamFile;
-        WriteResourceFile(p.Resource, "ZIP", stream);
-        InflateFile(stream, installFolder + p.TargetFile);
+    {
+        // An error in here puts back what the folders held before.
+        FileTransaction files;
+        files.EnsureFolder(installFolder);
+        EnsureSharedFolder(files, sharedFolder);
+        WriteInstallFolder(files, installFolder);
+        WriteSharedFolder(files, sharedFolder);
+        for (const PayloadEntry& p : kPayloads)
+            SafeDeleteFile(installFolder + p.StreamFile);
+        files.Commit();
     }
-    for (const RawFileEntry& f : kInstallFolderFiles)
-        WriteResourceFile(f.Resource, f.Type, installFolder + f.FileName);
-
-    for (const RawFileEntry& f : kSharedDataFiles)
-        DeleteIfPresent(sharedFolder + f.FileName);
-    ::Sleep(100);
-    for (const RawFileEntry& f : kSharedDataFiles)
-        WriteResourceFile(f.Resource, f.Type, sharedFolder + f.FileName);
-
-    for (const PayloadEntry& p : kPayloads)
-        SafeDeleteFile(installFolder + p.StreamFile);
 
     WriteUninstallEntry();
     CreateProgramShortcuts();

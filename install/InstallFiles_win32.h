@@ -5,17 +5,26 @@
 // links. Runs synchronously on the calling thread (which must have COM initialised) and keeps
 // no state between calls; a second run repeats every step and overwrites every file.
 //
-// Resources are read from ResourceModule(). Errors end the sequence at once and propagate:
+// Resources are read from ResourceModule(). Raised before anything is written:
 // ESpecialFolderError (program files or common application data unknown), ERegistryException
-// (an install folder the system code page can't spell) and EFolderLinkError (a shared folder
-// that is a link), all raised before anything is written; EFCreateError, EFOpenError,
-// EResNotFound, EWriteError, EZlibError, ERegistryException, EOleSysError, EIntfCastError.
-// Steps done before an error stay done; temporary stream files written so far stay on disk; a
-// payload target whose inflation failed is removed.
-//
-// Files in the two folders are deleted and written without following a link planted under
-// their names (a link is refused: its deletion is skipped, its creation fails).
+// (an install folder the system code page can't spell), EFolderLinkError (a shared folder that
+// is a link), and EResNotFound or EZlibError from the check of every resource the sequence
+// reads (every payload stream is inflated to its end in memory first).
+// The file steps are one transaction: the files of an earlier installation are set aside, not
+// deleted, and an error there (EFCreateError, EFOpenError, EWriteError, ...) removes what the
+// run wrote, puts the earlier files back and removes the folders it created that are empty, so
+// the folders hold either the earlier files or, once the file steps are done, the complete new
+// set; the set-aside files are then deleted (or, when a running program holds one, deleted at
+// the next restart). An error of the final steps (ERegistryException, EOleSysError,
+// EIntfCastError) ends the sequence there and leaves the new files and the records and links
+// written before it.
 void InstallFiles();
+
+// The check InstallFiles makes first: every resource it reads is looked up, in the order it
+// reads them, and every payload stream is inflated to its end and checksum from the resource's
+// memory into nothing. Raises the error the sequence would meet first (EResNotFound
+// "Resource %s not found", EZlibError); touches no file.
+void CheckInstallResources();
 
 // "Cannot use folder "%s": it is a link to another place" (the folder without its trailing
 // separator).

@@ -2,6 +2,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <map>
 
 #include "InstallTestSupport.h"
 #include "install/InstallFiles_win32.h"
@@ -11,6 +12,13 @@
 namespace {
 const std::string kSource = MW_SOURCE_DIR;
 const std::string kStreams = MW_STREAM_DIR;
+
+std::string TempFolder()
+{
+    char path[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, path);
+    return path;
+}
 
 struct FileExpectation {
     const char* Name;
@@ -166,11 +174,151 @@ uint32_t StoredAdler(const std::string& stream)
     return uint32_t(b[n - 4]) << 24 | uint32_t(b[n - 3]) << 16 | uint32_t(b[n - 2]) << 8 | b[n - 1];
 }
 
+// Everything an installation consists of, read back: each file of the two folders and of the
+// menu folder with its bytes, the two other links, the links' fields, the registry values.
+using Snapshot = std::map<std::string, Bytes>;
+
+Bytes AsBytes(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+void AddFolder(Snapshot& snapshot, const std::string& folder)
+{
+    snapshot["folder " + folder] = AsBytes(PathIsFolder(folder) ? "exists" : "missing");
+    for (const std::string& name : FolderEntries(folder)) {
+        const std::string path = folder + (folder.back() == '\\' ? "" : "\\") + name;
+        snapshot["file " + path] = PathIsFolder(path) ? AsBytes("a folder") : ReadAll(path);
+    }
+}
+
+Snapshot TakeSnapshot()
+{
+    Snapshot snapshot;
+    AddFolder(snapshot, TestInstallFolder());
+    AddFolder(snapshot, TestSharedFolder());
+    AddFolder(snapshot, TestMenuFolder());
+    for (const LinkExpectation& e : Links()) {
+        const LinkInfo l = ReadLink(e.Link);
+        snapshot["link " + e.Link] = AsBytes(l.Loaded ? l.Path + "|" + l.Description + "|" +
+                                                            l.WorkingDirectory + "|" + l.Arguments
+                                                      : "none");
+    }
+    for (const ValueExpectation& e : RegistryValues()) {
+        const RegValue v = ReadRegValue(e.Root, e.Key, e.Name);
+        snapshot[std::string("value ") + e.Key + "\\" + e.Name] = AsBytes(
+            v.Exists ? std::to_string(v.Type) + "|" + v.String + "|" + std::to_string(v.Number)
+                     : "missing");
+    }
+    return snapshot;
+}
+
+// The keys whose content differs between two snapshots (contents are too long to print).
+std::vector<std::string> Differences(const Snapshot& before, const Snapshot& after)
+{
+    std::vector<std::string> keys;
+    for (const auto& b : before) {
+        const auto a = after.find(b.first);
+        if (a == after.end())
+            keys.push_back("gone: " + b.first);
+        else if (a->second != b.second)
+            keys.push_back("changed: " + b.first);
+    }
+    for (const auto& a : after)
+        if (!before.count(a.first))
+            keys.push_back("new: " + a.first);
+    return keys;
+}
+
+// A complete earlier installation whose files differ from the ones the payloads hold, so that a
+// new file left in place of an earlier one is noticed; plus a file of the user's own.
+void MakeEarlierInstallation()
+{
+    {
+        ResourceDll dll(MW_RES_FULL);
+        ASSERT_EQ(ErrorOf([] { InstallFiles(); }), "no error");
+    }
+    for (const FileExpectation& f : InstallFolderFiles())
+        WriteAll(TestInstallFolder() + f.Name, std::string("earlier ") + f.Name);
+    for (const FileExpectation& f : SharedFolderFiles())
+        WriteAll(TestSharedFolder() + f.Name, std::string("earlier ") + f.Name);
+    WriteAll(TestInstallFolder() + "Ririvud.zip", "left by an interrupted run");
+    WriteAll(TestInstallFolder() + "notes.txt", "the user's own");
+}
+
+// A copy of the complete resources with one payload stream damaged: one byte in the middle
+// flipped (the inflater stops at a bad code or at the checksum), or the last two bytes cut off
+// (the deflate data ends, the checksum is incomplete).
+enum class Damage { FlipMiddle, CutEnd };
+
+struct DamageCase {
+    std::string Label;
+    std::string Dll;
+    std::string Message;
+};
+
+std::string DamagedCopy(const char* resource, Damage damage)
+{
+    const std::string copy = TempFolder() + "damaged-" + resource +
+                             (damage == Damage::FlipMiddle ? "-flip.dll" : "-cut.dll");
+    if (PathIsFile(copy))
+        return copy;
+    HMODULE full = ::LoadLibraryExA(MW_RES_FULL, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    Bytes data = ResourceBytes(full, "ZIP", resource);
+    ::FreeLibrary(full);
+    if (damage == Damage::FlipMiddle)
+        data[data.size() / 2] ^= 0xFF;
+    else
+        data.resize(data.size() - 2);
+    CopyWithResource(MW_RES_FULL, "ZIP", resource, data, copy);
+    return copy;
+}
+
+std::vector<DamageCase> DamageCases()
+{
+    std::vector<DamageCase> cases;
+    for (const PayloadEntry& p : kPayloads) {
+        cases.push_back({std::string(p.Resource) + " with a flipped byte",
+                         DamagedCopy(p.Resource, Damage::FlipMiddle), "data error"});
+        cases.push_back({std::string(p.Resource) + " cut short",
+                         DamagedCopy(p.Resource, Damage::CutEnd), "buffer error"});
+    }
+    cases.push_back({"MRLWNDT with a wrong checksum", MW_RES_CORRUPT, "data error"});
+    cases.push_back({"UNINSTALL cut in half", MW_RES_TRUNCATED, "buffer error"});
+    cases.push_back({"UPDATE and the files after it missing", MW_RES_MISSING,
+                     "Resource UPDATE not found"});
+    return cases;
+}
+
 class InstallFilesRun : public ::testing::Test {
 protected:
     void SetUp() override { WipeInstallation(); }
     void TearDown() override { WipeInstallation(); }
 };
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+// A REG_MULTI_SZ value with its strings joined by line breaks; empty when there is none.
+std::string ReadMultiString(HKEY root, const char* key, const char* name)
+{
+    std::string text(65536, '\0');
+    DWORD size = static_cast<DWORD>(text.size());
+    if (::RegGetValueA(root, key, name, RRF_RT_REG_MULTI_SZ, nullptr, &text[0], &size) != ERROR_SUCCESS)
+        return std::string();
+    text.resize(size);
+    for (char& c : text)
+        if (c == '\0')
+            c = '\n';
+    return text;
+}
+
+void DeleteRegValue(HKEY root, const char* key, const char* name)
+{
+    HKEY k = nullptr;
+    if (::RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(k, name);
+        ::RegCloseKey(k);
+    }
+}
 }  // namespace
 
 TEST_F(InstallFilesRun, FirstInstallationLeavesTheWholeState)
@@ -220,49 +368,6 @@ TEST_F(InstallFilesRun, SecondRunReplacesOwnFilesAndKeepsOthers)
     EXPECT_EQ(FolderEntries(shared).size(), 10u);
 }
 
-TEST_F(InstallFilesRun, CorruptStreamStopsWithZlibsTextAndRemovesItsTarget)
-{
-    ResourceDll dll(MW_RES_CORRUPT);
-    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "data error");
-    const std::string folder = TestInstallFolder();
-    EXPECT_TRUE(SameContent(folder + "Marlowind.exe", MW_MESSENGER_EXE));
-    // All of the theme's bytes were inflated before the checksum failed: the file is gone.
-    EXPECT_FALSE(PathIsFile(folder + "Ririvud"));
-    EXPECT_TRUE(PathIsFile(folder + "Marlowind.zip"));
-    EXPECT_TRUE(PathIsFile(folder + "Ririvud.zip"));
-    EXPECT_FALSE(PathIsFile(folder + "UninstallMW.zip"));
-    EXPECT_TRUE(PathIsFolder(TestSharedFolder()));
-    EXPECT_TRUE(FolderEntries(TestSharedFolder()).empty());
-    ExpectNoRecordsAndNoLinks();
-}
-
-TEST_F(InstallFilesRun, TruncatedStreamIsAnErrorNotAShortFile)
-{
-    ResourceDll dll(MW_RES_TRUNCATED);
-    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "buffer error");
-    const std::string folder = TestInstallFolder();
-    EXPECT_TRUE(SameContent(folder + "Marlowind.exe", MW_MESSENGER_EXE));
-    EXPECT_TRUE(SameContent(folder + "Ririvud", kSource + "/payloads/theme/Ririvud"));
-    EXPECT_FALSE(PathIsFile(folder + "UninstallMW.exe"));
-    EXPECT_EQ(ReadAll(folder + "UninstallMW.zip").size(),
-              ReadAll(kStreams + "/UninstallMW.zlib").size() / 2);
-    EXPECT_FALSE(PathIsFile(folder + "License.txt"));
-    ExpectNoRecordsAndNoLinks();
-}
-
-TEST_F(InstallFilesRun, MissingResourceIsNamed)
-{
-    ResourceDll dll(MW_RES_MISSING);
-    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Resource UPDATE not found");
-    const std::string folder = TestInstallFolder();
-    EXPECT_TRUE(SameContent(folder + "UninstallMW.exe", MW_UNINSTALLER_EXE));
-    // The resource is looked up before its stream file is made.
-    EXPECT_FALSE(PathIsFile(folder + "Marlupdate.zip"));
-    EXPECT_FALSE(PathIsFile(folder + "MarlUpdate.exe"));
-    EXPECT_TRUE(PathIsFile(folder + "UninstallMW.zip"));
-    ExpectNoRecordsAndNoLinks();
-}
-
 TEST_F(InstallFilesRun, InstallFolderThatCannotBeCreated)
 {
     ResourceDll dll(MW_RES_FULL);
@@ -274,7 +379,8 @@ TEST_F(InstallFilesRun, InstallFolderThatCannotBeCreated)
     EXPECT_EQ(message, "Cannot create file \"" + TestInstallFolder() + "Marlowind.zip\". " +
                            SystemErrorText(ERROR_PATH_NOT_FOUND));
     EXPECT_TRUE(PathIsFile(blocker));
-    EXPECT_TRUE(FolderEntries(TestSharedFolder()).empty());
+    // The shared data folder was made by this run and is empty again: it is gone.
+    EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
     ExpectNoRecordsAndNoLinks();
     ::DeleteFileA(blocker.c_str());
 }
@@ -295,6 +401,116 @@ TEST_F(InstallFilesRun, LockedMessengerEndsTheRunAndStaysIntact)
                            SystemErrorText(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(ReadAll(messenger), Bytes({'t', 'h', 'e', ' ', 'r', 'u', 'n', 'n', 'i', 'n', 'g', ' ',
                                          'c', 'o', 'p', 'y'}));
-    EXPECT_TRUE(SameContent(TestInstallFolder() + "Marlowind.zip", kStreams + "/Marlowind.zlib"));
+    // The messenger can't be set aside, so nothing was written.
+    EXPECT_EQ(FolderEntries(TestInstallFolder()), std::vector<std::string>{"Marlowind.exe"});
+    EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
     ExpectNoRecordsAndNoLinks();
+}
+
+TEST_F(InstallFilesRun, DamagedResourcesLeaveAnEarlierInstallationAsItWas)
+{
+    MakeEarlierInstallation();
+    const Snapshot earlier = TakeSnapshot();
+    // Held as a running copy holds its image: the damage is reported before the sequence
+    // reaches the first file, which could not be set aside.
+    const std::string messenger = TestInstallFolder() + "Marlowind.exe";
+    HANDLE held = ::CreateFileA(messenger.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    for (const DamageCase& c : DamageCases()) {
+        SCOPED_TRACE(c.Label);
+        ResourceDll dll(c.Dll.c_str());
+        EXPECT_EQ(ErrorOf([] { InstallFiles(); }), c.Message);
+        EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
+    }
+    ::CloseHandle(held);
+}
+
+TEST_F(InstallFilesRun, DamagedResourcesWriteNothingOnACleanMachine)
+{
+    for (const DamageCase& c : DamageCases()) {
+        SCOPED_TRACE(c.Label);
+        ResourceDll dll(c.Dll.c_str());
+        EXPECT_EQ(ErrorOf([] { InstallFiles(); }), c.Message);
+        EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
+        EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
+        ExpectNoRecordsAndNoLinks();
+    }
+}
+
+// Failures the check of the resources can't foresee, at different points of the file steps:
+// the first earlier file held open without sharing, the last one (after the whole install
+// folder is written), and a folder where a picture should be written.
+TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
+{
+    struct Case {
+        const char* Label;
+        std::string Path;
+        bool FolderInTheWay;
+        DWORD Error;
+    };
+    const Case cases[] = {
+        {"messenger held open", TestInstallFolder() + "Marlowind.exe", false,
+         ERROR_SHARING_VIOLATION},
+        {"about picture held open", TestSharedFolder() + "about.png", false,
+         ERROR_SHARING_VIOLATION},
+        {"folder in place of a thumbnail", TestSharedFolder() + "smwall4.png", true,
+         ERROR_ACCESS_DENIED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Label);
+        WipeInstallation();
+        MakeEarlierInstallation();
+        if (c.FolderInTheWay) {
+            ::DeleteFileA(c.Path.c_str());
+            ASSERT_TRUE(::CreateDirectoryA(c.Path.c_str(), nullptr));
+        }
+        // Taken before the file is held: a file held without sharing can't be read either.
+        const Snapshot earlier = TakeSnapshot();
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (!c.FolderInTheWay) {
+            held = ::CreateFileA(c.Path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        ResourceDll dll(MW_RES_FULL);
+        const std::string message = ErrorOf([] { InstallFiles(); });
+        if (held != INVALID_HANDLE_VALUE)
+            ::CloseHandle(held);
+        EXPECT_EQ(message, "Cannot create file \"" + c.Path + "\". " + SystemErrorText(c.Error));
+        EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
+    }
+}
+
+// A program still running from an earlier file: its image can be renamed but not deleted, so
+// the set-aside copy is left for the next restart and the install goes on.
+TEST_F(InstallFilesRun, RunningEarlierProgramIsRemovedAtTheNextRestart)
+{
+    ResourceDll dll(MW_RES_FULL);
+    InstallFiles();
+    const std::string messenger = TestInstallFolder() + "Marlowind.exe";
+    std::string commandLine = "\"" + messenger + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &si, &pi));
+    ::CloseHandle(pi.hThread);
+    ::WaitForInputIdle(pi.hProcess, 10000);
+
+    const std::string message = ErrorOf([] { InstallFiles(); });
+    const std::string pending = ReadMultiString(HKEY_LOCAL_MACHINE, kSessionManager,
+                                                "PendingFileRenameOperations");
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(pi.hProcess);
+
+    EXPECT_EQ(message, "no error");
+    ExpectCompleteInstallation();
+    const std::string aside = messenger + ".old";
+    EXPECT_TRUE(PathIsFile(aside));
+    EXPECT_NE(pending.find(aside), std::string::npos) << pending;
+    std::vector<std::string> left = FolderEntries(TestInstallFolder());
+    EXPECT_EQ(left.size(), 7u);
+    ::DeleteFileA(aside.c_str());
+    DeleteRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
 }

@@ -224,6 +224,42 @@ void WipeInstallation()
     }
 }
 
+Bytes ResourceBytes(HMODULE module, const char* type, const char* name)
+{
+    HRSRC info = ::FindResourceA(module, name, type);
+    HGLOBAL handle = info ? ::LoadResource(module, info) : nullptr;
+    const uint8_t* data = handle ? static_cast<const uint8_t*>(::LockResource(handle)) : nullptr;
+    return data ? Bytes(data, data + ::SizeofResource(module, info)) : Bytes();
+}
+
+namespace {
+BOOL CALLBACK FirstLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found)
+{
+    *reinterpret_cast<WORD*>(found) = language;
+    return FALSE;
+}
+}  // namespace
+
+void CopyWithResource(const char* dll, const char* type, const char* name, const Bytes& data,
+                      const std::string& copy)
+{
+    WORD language = 0;
+    HMODULE source = ::LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(source, nullptr) << dll;
+    ::EnumResourceLanguagesA(source, type, name, FirstLanguage, reinterpret_cast<LONG_PTR>(&language));
+    ::FreeLibrary(source);
+    ASSERT_TRUE(::CopyFileA(dll, copy.c_str(), FALSE)) << copy;
+    HANDLE update = ::BeginUpdateResourceA(copy.c_str(), FALSE);
+    ASSERT_NE(update, nullptr) << copy;
+    ASSERT_TRUE(::UpdateResourceA(update, type, name, language, const_cast<uint8_t*>(data.data()),
+                                  static_cast<DWORD>(data.size())));
+    ASSERT_TRUE(::EndUpdateResourceA(update, FALSE));
+    HMODULE changed = ::LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(changed, nullptr) << copy;
+    EXPECT_EQ(ResourceBytes(changed, type, name), data) << copy << " " << name;
+    ::FreeLibrary(changed);
+}
+
 ResourceDll::ResourceDll(const char* path)
     : module_(::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE))
 {

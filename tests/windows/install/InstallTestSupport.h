@@ -67,6 +67,13 @@ private:
     HMODULE module_;
 };
 
+// The bytes of resource `name` of type `type` in `module` (empty when there is none).
+Bytes ResourceBytes(HMODULE module, const char* type, const char* name);
+// Copies the resource DLL `dll` to `copy` and replaces resource `name` of type `type` there
+// with `data` (same language), the way a damaged download differs from the original.
+void CopyWithResource(const char* dll, const char* type, const char* name, const Bytes& data,
+                      const std::string& copy);
+
 // The message of the Exception that `f` raises, or "no error".
 template <typename F>
 std::string ErrorOf(F f)
