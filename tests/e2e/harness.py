@@ -281,8 +281,8 @@ class Session:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # --- the installer -------------------------------------------------------------------
-    def start_installer(self):
-        exe = os.path.join(self.build, "MarlowindSetup.exe")
+    def start_installer(self, exe=None):
+        exe = exe or os.path.join(self.build, "MarlowindSetup.exe")
         started = time.monotonic()
         self.installer = subprocess.Popen(["wine", exe], env=self.env,
                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -513,10 +513,10 @@ def scenario_pointer(s):
     print("the close cross ends the program")
 
 
-def start_and_press_install(s):
-    """Starts the installer and goes the shortest way to the Install button: Next, agree, Next,
-    Install."""
-    s.start_installer()
+def start_and_press_install(s, exe=None):
+    """Starts the installer (the built one unless `exe` names another) and goes the shortest way
+    to the Install button: Next, agree, Next, Install."""
+    s.start_installer(exe)
     s.click_button("next")
     s.wait_page(2)
     s.click_page(*RADIO)
@@ -524,6 +524,39 @@ def start_and_press_install(s):
     s.click_button("next")
     s.wait_page(3, timeout=30)
     s.click_button("install")
+
+
+def error_box(s):
+    """The installer's visible message box and the texts of its children, or None."""
+    mine, rows = s.installer_windows()
+    for w in mine:
+        if w[10] == "#32770" and w[3] == "1":
+            return w, [r[2] for r in rows if r[0] == "text" and len(r) > 2 and r[1] == w[2]]
+    return None
+
+
+def expect_error_then_close(s, shot, wanted):
+    """Waits for the error box after Install, checks its caption and that one of its texts
+    passes `wanted`, answers it, checks that the wizard stays open without buttons and closes
+    it with the close cross. Returns the message."""
+    box, texts = wait_for(lambda: error_box(s), 60, "the error message box", 0.5)
+    s.screenshot(shot)
+    check(box[11] == "Marlowind setup", "message box caption %r" % box[11])
+    message = [t for t in texts if wanted(t)]
+    check(message, "message box texts %r" % texts)
+    print("error shown:", message[0])
+    s.checker(("press-ok", box[2]))
+    wait_for(lambda: not error_box(s), 10, "the message box to close", 0.5)
+    time.sleep(2)  # the screen under the closed box is repainted by then
+    state = s.page_state(s.screenshot("after-" + shot))
+    check(state and state["page"] == 0, "the wizard stays open with no buttons after the error")
+    s.check_pair()
+    check(s.installer.poll() is None, "the installer still runs")
+    bg = s.background()
+    s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+    s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+    check(s.wait_exit() == 0, "exit code 0 after closing")
+    return message[0]
 
 
 def scenario_failing(s):
@@ -534,36 +567,63 @@ def scenario_failing(s):
         f.write("in the way\n")
     try:
         start_and_press_install(s)
-
-        def message_box():
-            mine, rows = s.installer_windows()
-            for w in mine:
-                if w[10] == "#32770" and w[3] == "1":
-                    texts = [r[2] for r in rows if r[0] == "text" and len(r) > 2 and r[1] == w[2]]
-                    return w, texts
-            return None
-        box, texts = wait_for(message_box, 60, "the error message box", 0.5)
-        s.screenshot("install-error")
-        check(box[11] == "Marlowind setup", "message box caption %r" % box[11])
         want = 'Cannot create file "%s\\Marlowind\\Marlowind.zip". ' % s.folder(38)
-        message = [t for t in texts if t.startswith("Cannot create file")]
-        check(message and message[0].startswith(want) and message[0].endswith("."),
-              "message box text %r, expected %r..." % (texts, want))
-        print("error shown:", message[0])
-        s.checker(("press-ok", box[2]))
-        wait_for(lambda: not message_box(), 10, "the message box to close", 0.5)
-        time.sleep(2)  # the screen under the closed box is repainted by then
-        state = s.page_state(s.screenshot("after-error"))
-        check(state and state["page"] == 0, "the wizard stays open with no buttons after the error")
-        s.check_pair()
-        check(s.installer.poll() is None, "the installer still runs")
-        bg = s.background()
-        s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
-        s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
-        check(s.wait_exit() == 0, "exit code 0 after closing")
+        expect_error_then_close(s, "install-error",
+                                lambda t: t.startswith(want) and t.endswith("."))
     finally:
         s.stop_wine()
         os.remove(blocker)
+
+
+def damaged_copy(s, stream_name):
+    """A copy of the built installer in which one byte in the middle of the payload stream
+    `stream_name` (as packed in payload-streams) is changed, the way a download goes wrong."""
+    stream = open(os.path.join(s.build, "payload-streams", stream_name), "rb").read()
+    exe = bytearray(open(os.path.join(s.build, "MarlowindSetup.exe"), "rb").read())
+    at = exe.find(stream)
+    check(at >= 0 and exe.find(stream, at + 1) < 0, "the stream lies once in the installer")
+    exe[at + len(stream) // 2] ^= 0xFF
+    folder = os.path.join(s.build, "e2e-damaged")
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, "MarlowindSetup.exe")
+    with open(path, "wb") as f:
+        f.write(exe)
+    return path
+
+
+def installed_files(s):
+    """Names and bytes of everything in the two folders of the installation."""
+    files = {}
+    for folder in ("{PF}\\Marlowind", "{PD}\\Marlowind"):
+        path = s.host_path(expand(s, folder))
+        for name in sorted(os.listdir(path)):
+            files[folder + "\\" + name] = open(os.path.join(path, name), "rb").read()
+    return files
+
+
+def scenario_damaged(s):
+    reset_install(s)
+    start_and_press_install(s)
+    s.wait_page(4, timeout=120)
+    s.click_button("close")
+    check(s.wait_exit() == 0, "the good installer ended with exit code 0")
+    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+    wait_for(lambda: s.running(messenger), 30, "the installed messenger", 0.5)
+    check_expected_install(s)
+    before = installed_files(s)
+
+    # The last payload stream, the updater, is the one damaged.
+    start_and_press_install(s, damaged_copy(s, "MarlUpdate.zlib"))
+    expect_error_then_close(s, "damaged-error", lambda t: t == "data error.")
+    after = installed_files(s)
+    check(after == before, "the installation's files changed: %s" % sorted(
+        k for k in set(before) | set(after) if before.get(k) != after.get(k)))
+
+    # Page 3 closed the messenger; the installation still starts and is whole.
+    subprocess.Popen(["wine", s.host_path(messenger)], env=s.env,
+                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: s.running(messenger), 30, "the messenger started again", 0.5)
+    check_expected_install(s)
 
 
 def scenario_startup(s):
@@ -590,7 +650,8 @@ def scenario_startup(s):
 
 
 SCENARIOS = {"happy": scenario_happy, "cancel": scenario_cancel, "pointer": scenario_pointer,
-             "failing": scenario_failing, "startup": scenario_startup}
+             "failing": scenario_failing, "damaged": scenario_damaged,
+             "startup": scenario_startup}
 
 
 def log(*args):
