@@ -1,6 +1,8 @@
 // Benchmark of the install sequence under Wine: how fast the engine extracts the payloads
-// compared with plain zlib inflation of the same streams, and how much memory extraction needs
-// for a payload of 4 MiB against one of 256 MiB (each measured in a child process of its own).
+// compared with plain zlib inflation of the same streams; what the check of the resources
+// costs against the whole sequence, and the sequence against a floor for the same file work;
+// and how much memory extraction needs for a payload of 4 MiB against one of 256 MiB (each
+// measured in a child process of its own).
 //
 // usage: windows_InstallBench_bench.exe [rounds]
 #include <windows.h>
@@ -16,8 +18,11 @@
 #include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
 #include "install/InstallFiles_win32.h"
+#include "install/InstallPaths_win32.h"
+#include "install/InstallRecords_win32.h"
 #include "install/KnownFolders_win32.h"
 #include "install/PayloadFiles_win32.h"
+#include "install/Shortcuts_win32.h"
 #include "install/StreamInflater.h"
 
 namespace {
@@ -58,6 +63,104 @@ uint64_t PlainInflate(const uint8_t* data, size_t size)
     if (rc != Z_STREAM_END)
         std::printf("plain inflate failed: %d\n", rc);
     return total;
+}
+
+void WriteWhole(const std::string& path, const void* data, size_t size)
+{
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    ::WriteFile(f, data, static_cast<DWORD>(size), &put, nullptr);
+    ::CloseHandle(f);
+}
+
+// The floor for the file steps of the sequence: the same stream files written whole, the same
+// streams inflated with plain zlib straight from memory into the same targets, the same raw
+// files written whole, the stream files deleted; no check, no reading back, no renames.
+void FloorFileSteps(const std::string& installFolder, const std::string& sharedFolder)
+{
+    static Bytef out[kInflateBlockSize];
+    for (const PayloadEntry& p : kPayloads) {
+        ResourceStream s(p.Resource, "ZIP");
+        WriteWhole(installFolder + p.StreamFile, s.Data(), s.Size());
+        HANDLE f = ::CreateFileA((installFolder + p.TargetFile).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, 0, nullptr);
+        z_stream z{};
+        inflateInit(&z);
+        z.next_in = const_cast<Bytef*>(s.Data());
+        z.avail_in = static_cast<uInt>(s.Size());
+        int rc;
+        do {
+            z.next_out = out;
+            z.avail_out = sizeof out;
+            rc = inflate(&z, Z_NO_FLUSH);
+            DWORD put = 0;
+            ::WriteFile(f, out, static_cast<DWORD>(sizeof out - z.avail_out), &put, nullptr);
+        } while (rc == Z_OK);
+        inflateEnd(&z);
+        ::CloseHandle(f);
+    }
+    for (const RawFileEntry& r : kInstallFolderFiles) {
+        ResourceStream s(r.Resource, r.Type);
+        WriteWhole(installFolder + r.FileName, s.Data(), s.Size());
+    }
+    for (const RawFileEntry& r : kSharedDataFiles) {
+        ResourceStream s(r.Resource, r.Type);
+        WriteWhole(sharedFolder + r.FileName, s.Data(), s.Size());
+    }
+    for (const PayloadEntry& p : kPayloads)
+        ::DeleteFileA((installFolder + p.StreamFile).c_str());
+}
+
+void FinalSteps()
+{
+    WriteUninstallEntry();
+    CreateProgramShortcuts();
+    CreateStartMenuShortcuts();
+    WriteAutostartEntry();
+    WriteInstallPath();
+    WriteDefaultSettings();
+    WriteFirstTimeFlag();
+}
+
+// The check against the whole sequence (over the installation of the round before), less its
+// two pauses, and against the floor, side by side in every round.
+void MeasureSequence(int rounds)
+{
+    const std::string installFolder = InstallFolder(), sharedFolder = SharedDataFolder();
+    InstallFiles();  // the folders exist and hold an installation from here on
+    std::vector<double> check, sequence, pause, finalSteps, floor;
+    for (int r = 0; r < rounds; ++r) {
+        double t0 = Now();
+        CheckInstallResources();
+        check.push_back(Now() - t0);
+        t0 = Now();
+        FloorFileSteps(installFolder, sharedFolder);
+        floor.push_back(Now() - t0);
+        t0 = Now();
+        InstallFiles();
+        sequence.push_back(Now() - t0);
+        t0 = Now();
+        FinalSteps();
+        finalSteps.push_back(Now() - t0);
+        t0 = Now();
+        ::Sleep(100);
+        pause.push_back(Now() - t0);
+    }
+    const double c = Median(check) * 1000, p = Median(pause) * 1000, f = Median(floor) * 1000;
+    const double whole = Median(sequence) * 1000, lessPauses = whole - 2 * p;
+    const double files = lessPauses - Median(finalSteps) * 1000;
+    std::printf("install sequence over an earlier installation, median of %d rounds:\n", rounds);
+    std::printf("  check of the resources alone          %8.1f ms  (%.1f %% of the sequence less pauses)\n",
+                c, 100 * c / lessPauses);
+    std::printf("  whole InstallFiles                    %8.1f ms  (pauses measured at %.1f ms each)\n",
+                whole, p);
+    std::printf("  sequence less its two pauses          %8.1f ms  (%.2f x the floor)\n", lessPauses,
+                lessPauses / f);
+    std::printf("    of which the final steps            %8.1f ms  (registry records and links)\n",
+                Median(finalSteps) * 1000);
+    std::printf("    of which the file steps with check  %8.1f ms  (%.2f x the floor)\n", files,
+                files / f);
+    std::printf("  floor: plain zlib + the same writes   %8.1f ms\n", f);
 }
 
 // Writes a zlib stream of `size` inflated bytes (text-like, about 3:1) to `path`, in blocks.
@@ -247,6 +350,7 @@ int main(int argc, char** argv)
     std::printf("  whole InstallFiles (2 x 100 ms pauses included) %8.1f ms, payload part %.1f MB/s\n",
                 Median(install) * 1000, inflatedBytes / 1e6 / Median(install));
 
+    MeasureSequence(rounds);
     MeasurePeak(dir, "4 MiB", 4ull << 20);
     MeasurePeak(dir, "256 MiB", 256ull << 20);
 
