@@ -65,9 +65,9 @@ uint64_t PlainInflate(const uint8_t* data, size_t size)
     return total;
 }
 
-void WriteWhole(const std::string& path, const void* data, size_t size)
+void WriteWhole(const std::wstring& path, const void* data, size_t size)
 {
-    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE f = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD put = 0;
     ::WriteFile(f, data, static_cast<DWORD>(size), &put, nullptr);
     ::CloseHandle(f);
@@ -76,13 +76,13 @@ void WriteWhole(const std::string& path, const void* data, size_t size)
 // The floor for the file steps of the sequence: the same stream files written whole, the same
 // streams inflated with plain zlib straight from memory into the same targets, the same raw
 // files written whole, the stream files deleted; no check, no reading back, no renames.
-void FloorFileSteps(const std::string& installFolder, const std::string& sharedFolder)
+void FloorFileSteps(const std::wstring& installFolder, const std::wstring& sharedFolder)
 {
     static Bytef out[kInflateBlockSize];
     for (const PayloadEntry& p : kPayloads) {
         ResourceStream s(p.Resource, "ZIP");
         WriteWhole(installFolder + p.StreamFile, s.Data(), s.Size());
-        HANDLE f = ::CreateFileA((installFolder + p.TargetFile).c_str(), GENERIC_WRITE, 0, nullptr,
+        HANDLE f = ::CreateFileW((installFolder + p.TargetFile).c_str(), GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, 0, nullptr);
         z_stream z{};
         inflateInit(&z);
@@ -108,7 +108,7 @@ void FloorFileSteps(const std::string& installFolder, const std::string& sharedF
         WriteWhole(sharedFolder + r.FileName, s.Data(), s.Size());
     }
     for (const PayloadEntry& p : kPayloads)
-        ::DeleteFileA((installFolder + p.StreamFile).c_str());
+        ::DeleteFileW((installFolder + p.StreamFile).c_str());
 }
 
 void FinalSteps()
@@ -126,7 +126,7 @@ void FinalSteps()
 // two pauses, and against the floor, side by side in every round.
 void MeasureSequence(int rounds)
 {
-    const std::string installFolder = InstallFolder(), sharedFolder = SharedDataFolder();
+    const std::wstring installFolder = InstallFolder(), sharedFolder = SharedDataFolder();
     InstallFiles();  // the folders exist and hold an installation from here on
     std::vector<double> check, sequence, pause, finalSteps, floor;
     for (int r = 0; r < rounds; ++r) {

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <map>
 
+#include "../WineLinks.h"
 #include "InstallTestSupport.h"
+#include "common/SafeFiles_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
 #include "common/SystemError_win32.h"
@@ -440,35 +442,45 @@ TEST_F(InstallFilesRun, DamagedResourcesWriteNothingOnACleanMachine)
 
 // Failures the check of the resources can't foresee, at different points of the file steps:
 // the first earlier file held open without sharing, the last one (after the whole install
-// folder is written), and a folder where a picture should be written.
+// folder is written), a folder where a picture should be written, and a link another user
+// planted in place of a picture, which is refused and not followed.
 TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
 {
+    enum class Obstacle { HeldOpen, Folder, Link };
     struct Case {
         const char* Label;
         std::string Path;
-        bool FolderInTheWay;
+        Obstacle What;
         DWORD Error;
     };
     const Case cases[] = {
-        {"messenger held open", TestInstallFolder() + "Marlowind.exe", false,
+        {"messenger held open", TestInstallFolder() + "Marlowind.exe", Obstacle::HeldOpen,
          ERROR_SHARING_VIOLATION},
-        {"about picture held open", TestSharedFolder() + "about.png", false,
+        {"about picture held open", TestSharedFolder() + "about.png", Obstacle::HeldOpen,
          ERROR_SHARING_VIOLATION},
-        {"folder in place of a thumbnail", TestSharedFolder() + "smwall4.png", true,
+        {"folder in place of a thumbnail", TestSharedFolder() + "smwall4.png", Obstacle::Folder,
          ERROR_ACCESS_DENIED},
+        {"link in place of a wallpaper", TestSharedFolder() + "wall3.png", Obstacle::Link,
+         kErrorLinkRefused},
     };
+    const std::string victim = TempFolder() + "victim.txt";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
         WipeInstallation();
         MakeEarlierInstallation();
-        if (c.FolderInTheWay) {
+        WriteAll(victim, "another user's target");
+        if (c.What == Obstacle::Folder) {
             ::DeleteFileA(c.Path.c_str());
             ASSERT_TRUE(::CreateDirectoryA(c.Path.c_str(), nullptr));
+        } else if (c.What == Obstacle::Link) {
+            ::DeleteFileA(c.Path.c_str());
+            ASSERT_TRUE(PlantUnixLink(W(c.Path), W(victim)));
         }
         // Taken before the file is held: a file held without sharing can't be read either.
-        const Snapshot earlier = TakeSnapshot();
+        Snapshot earlier = TakeSnapshot();
+        earlier["victim"] = ReadAll(victim);
         HANDLE held = INVALID_HANDLE_VALUE;
-        if (!c.FolderInTheWay) {
+        if (c.What == Obstacle::HeldOpen) {
             held = ::CreateFileA(c.Path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             ASSERT_NE(held, INVALID_HANDLE_VALUE);
         }
@@ -477,7 +489,11 @@ TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
         if (held != INVALID_HANDLE_VALUE)
             ::CloseHandle(held);
         EXPECT_EQ(message, "Cannot create file \"" + c.Path + "\". " + SystemErrorText(c.Error));
-        EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
+        Snapshot after = TakeSnapshot();
+        after["victim"] = ReadAll(victim);
+        EXPECT_EQ(Differences(earlier, after), std::vector<std::string>());
+        if (c.What == Obstacle::Link)
+            RemoveTreeOnHost(W(c.Path));
     }
 }
 
