@@ -214,6 +214,10 @@ def scenario_uninstall_yes(s):
     if not s.running(messenger(s)):
         start_program(s, messenger(s))
     start_program(s, updater(s))
+    # The placeholder updater shows a box of its own in the middle of the screen, where the
+    # uninstaller's boxes come up: put it aside, still on screen.
+    wait_for(lambda: probe(s, "move", "Marlowind updater", "860", "860").strip() == "moved", 30,
+             "the updater's box", 0.5)
     put_user_files(s)
     text = answer_yes(s, uninstall_string(s), "uninstall-yes")
     check(text == REMOVED, "the outcome says everything was removed: %r" % text)

@@ -5,6 +5,10 @@
 //                                (screen coordinates; line breaks in texts become " | ")
 //   uninstall_probe hold <path>  opens the file with no sharing, prints "held" and keeps it
 //                                open until it is killed
+//   uninstall_probe move <title> <x> <y>
+//                                moves the top-level window captioned <title> to screen
+//                                position x, y (out of the way of the uninstaller's boxes);
+//                                prints "moved" or "missing"
 // Texts are UTF-8.
 #include <windows.h>
 
@@ -85,6 +89,16 @@ int wmain(int argc, wchar_t** argv)
         Sleep(INFINITE);
         return 0;
     }
-    std::fprintf(stderr, "usage: uninstall_probe boxes | hold <path>\n");
+    if (argc == 5 && std::wstring(argv[1]) == L"move") {
+        HWND w = FindWindowW(nullptr, argv[2]);
+        if (!w || !SetWindowPos(w, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
+                                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+            std::printf("missing\n");
+            return 1;
+        }
+        std::printf("moved\n");
+        return 0;
+    }
+    std::fprintf(stderr, "usage: uninstall_probe boxes | hold <path> | move <title> <x> <y>\n");
     return 2;
 }
