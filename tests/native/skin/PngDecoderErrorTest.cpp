@@ -120,6 +120,26 @@ TEST(PngDecoderErrors, DamagedCompressedDataIsRefused)
     EXPECT_EQ(ErrorOf(GoodFile(open)), "The PNG image data is damaged: the compressed stream does not end");
 }
 
+// The stream's last bytes, its checksum among them, may lie in several IDAT chunks.
+TEST(PngDecoderErrors, ChecksumSpreadOverChunksIsChecked)
+{
+    const Bytes stream = Zlib(RawRgbRows());
+    for (size_t tail = 1; tail <= 6; ++tail) {
+        for (bool damaged : {false, true}) {
+            SCOPED_TRACE(testing::Message() << tail << " bytes in the last chunks, damaged " << damaged);
+            Bytes data = stream;
+            if (damaged)
+                data[data.size() - 1 - (tail - 1) / 2] ^= 0x10;
+            const size_t cut = data.size() - tail;
+            const Bytes file = PngFile({PngIhdr(3, 2, 8, 2), PngChunk("IDAT", Bytes(data.begin(), data.begin() + cut)),
+                                        PngChunk("IDAT", Bytes(data.begin() + cut, data.end() - tail / 2)),
+                                        PngChunk("IDAT", {}),
+                                        PngChunk("IDAT", Bytes(data.end() - tail / 2, data.end())), PngIend()});
+            EXPECT_EQ(ErrorOf(file), damaged ? "The PNG image data is damaged: incorrect data check" : "");
+        }
+    }
+}
+
 TEST(PngDecoderErrors, WrongAmountOfImageDataIsRefused)
 {
     Bytes raw = RawRgbRows();

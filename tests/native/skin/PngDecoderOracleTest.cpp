@@ -6,6 +6,7 @@
 
 #include "PngOracle.h"
 #include "skin/PngLoader.h"
+#include "skin/PngRows.h"
 
 namespace {
 
@@ -58,7 +59,17 @@ void ExpectSameAsLibpng(const std::string& path, PngImage& ours)
 
 }  // namespace
 
-TEST(PngDecoderOracle, EveryColourTypeDepthInterlaceAndTransparencyMatchesLibpng)
+// Row conversion has SSSE3 and SSE2 forms; the corpus runs through both.
+class PngDecoderOracleBothPaths : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { was_ = UsePngSsse3(GetParam()); }
+    void TearDown() override { UsePngSsse3(was_); }
+    bool was_ = false;
+};
+
+INSTANTIATE_TEST_SUITE_P(Ssse3, PngDecoderOracleBothPaths, testing::Bool());
+
+TEST_P(PngDecoderOracleBothPaths, EveryColourTypeDepthInterlaceAndTransparencyMatchesLibpng)
 {
     const std::vector<std::string> files = PngFilesIn(MW_PNG_CORPUS);
     ASSERT_GE(files.size(), 240u) << "corpus missing in " << MW_PNG_CORPUS;
