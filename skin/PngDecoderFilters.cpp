@@ -141,11 +141,6 @@ inline void StoreBytes(uint8_t* p, __m128i v)
     }
 }
 
-inline __m128i Abs16(__m128i v)
-{
-    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
-}
-
 inline __m128i Select(__m128i mask, __m128i yes, __m128i no)
 {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
