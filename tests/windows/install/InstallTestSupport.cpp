@@ -182,6 +182,38 @@ LinkInfo ReadLink(const std::string& linkPath)
     return info;
 }
 
+LinkInfoW ReadLinkW(const std::wstring& linkPath)
+{
+    LinkInfoW info;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  link.receiveVoid())))
+        return info;
+    ComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.receiveVoid())) ||
+        FAILED(file->Load(linkPath.c_str(), STGM_READ)))
+        return info;
+    info.Loaded = true;
+    wchar_t text[1024] = {};
+    if (link->GetPath(text, 1024, nullptr, SLGP_RAWPATH) == S_OK)
+        info.Path = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetDescription(text, 1024)))
+        info.Description = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetWorkingDirectory(text, 1024)))
+        info.WorkingDirectory = text;
+    text[0] = 0;
+    if (SUCCEEDED(link->GetArguments(text, 1024)))
+        info.Arguments = text;
+    return info;
+}
+
+bool InForeignUserPrefix()
+{
+    return ::GetEnvironmentVariableW(L"MW_FOREIGN_USER", nullptr, 0) != 0;
+}
+
 std::string TestInstallFolder()
 {
     return N(GetSpecialFolder(CSIDL_PROGRAM_FILES)) + "\\Marlowind\\";

@@ -43,6 +43,16 @@ struct LinkInfo {
     std::string Path, Description, WorkingDirectory, Arguments;
 };
 LinkInfo ReadLink(const std::string& linkPath);
+// The same through IShellLinkW, for paths the code page can't spell.
+struct LinkInfoW {
+    bool Loaded = false;
+    std::wstring Path, Description, WorkingDirectory, Arguments;
+};
+LinkInfoW ReadLinkW(const std::wstring& linkPath);
+
+// Whether the tests run in the prefix whose user name lies outside the system code page
+// (MW_FOREIGN_USER set by that run); the foreign-user suites skip everywhere else.
+bool InForeignUserPrefix();
 
 // Where an installation puts things, in this prefix.
 std::string TestInstallFolder();   // ...\Program Files\Marlowind\ (trailing separator)

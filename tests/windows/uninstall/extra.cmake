@@ -5,3 +5,4 @@ target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/windows/i
 target_compile_definitions(${target} PRIVATE
   MW_RES_FULL="Z:$<TARGET_FILE:install_res_full>")
 add_dependencies(${target} install_res_full)
+mw_foreign_user_test(${target})
