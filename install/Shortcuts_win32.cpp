@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/ComPtr_win32.h"
 #include "install/FileStreams_win32.h"
@@ -68,11 +69,19 @@ bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
     link->SetWorkingDirectory(workingDir.empty() ? FolderOf(target).c_str() : workingDir.c_str());
 
     switch (action) {
-    case saCreate:
-        file->Save(linkPath.c_str(), FALSE);
+    case saCreate: {
+        // The desktop belongs to a user: a link planted under the link's name is not saved
+        // through (like any other link that can't be saved, it is simply not there).
+        UniqueFile existing;
+        if (SafeOpen(linkPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     existing) != kErrorLinkRefused) {
+            existing.reset();
+            file->Save(linkPath.c_str(), FALSE);
+        }
         return true;
+    }
     case saDelete:
-        ::DeleteFileW(linkPath.c_str());
+        SafeDeleteFile(linkPath);
         return true;
     case saExists: {
         const DWORD a = ::GetFileAttributesW(linkPath.c_str());

@@ -44,7 +44,8 @@ std::wstring ShortcutFolder(ShortcutLocation location);
 // (LinkNameFor). The link carries the target, `arguments`, `description` and the working
 // directory `workingDir`, or the target's own folder when that is empty. Returns false only
 // for saExists when no file is at the link path; true otherwise, also when there is no folder
-// and nothing was done. Whether saving or deleting succeeds is not reported.
+// and nothing was done. Whether saving or deleting succeeds is not reported. A symbolic link
+// or junction planted under the link's name is neither saved through nor deleted.
 // Raises EOleSysError / EIntfCastError when the shell's link object is unavailable.
 bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
                    const std::wstring& subfolder, const std::wstring& workingDir,

@@ -37,6 +37,7 @@ protected:
     // Links go first, as names, so that nothing below follows them.
     void Clean()
     {
+        RemoveTreeOnHost(W(DesktopLink()));
         RemoveTreeOnHost(W(shared_ + "\\wall1.png"));
         if (::GetFileAttributesA(shared_.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
             RemoveTreeOnHost(W(shared_));
@@ -74,4 +75,13 @@ TEST_F(InstallOverLinks, PictureThatIsALinkIsNeverWrittenThrough)
     EXPECT_EQ(ReadAll(shared_ + "\\wall1.png"), before_["wall1.png"]);
     EXPECT_FALSE(PathIsFile(shared_ + "\\wall2.png"));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Marlowind"));
+}
+
+TEST_F(InstallOverLinks, DesktopLinkNamePlantedAsALinkIsNotSavedThrough)
+{
+    ASSERT_TRUE(PlantUnixLink(W(DesktopLink()), W(scratch_ + "\\diary.txt")));
+    ResourceDll dll(MW_RES_FULL);
+    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "no error");
+    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_TRUE(ReadLink(ProgramsLink()).Loaded) << "the other links are made as before";
 }
