@@ -19,6 +19,9 @@ namespace {
 // buffer is reused from the heap rather than mapped (and faulted in) afresh for every picture.
 constexpr size_t kBlockBytes = 64 * 1024;
 
+// IDAT chunks smaller than this are joined into pieces of up to this size before inflating.
+constexpr size_t kJoinBytes = 64 * 1024;
+
 // No deflate stream expands one byte to more than 1032.
 constexpr uint64_t kMaxInflateRatio = 1032;
 
@@ -37,7 +40,7 @@ const char kNoMemory[] = "Not enough memory to decode the PNG image";
 class ImageDataStream {
 public:
     explicit ImageDataStream(const std::vector<PngSpan>& spans)
-        : begin_(spans.data()), next_(spans.data()), end_(spans.data() + spans.size())
+        : next_(spans.data()), end_(spans.data() + spans.size())
     {
         if (inflateInit(&z_) != Z_OK)
             Fail(kNoMemory);
@@ -86,17 +89,46 @@ public:
     }
 
 private:
-    // Moves on to the next IDAT chunk that holds any data.
+    // Moves on to the next IDAT chunk that holds any data. Encoders commonly write chunks of a
+    // few KiB; zlib returns at the end of each piece of input and copies what it produced
+    // into its window, so runs of small chunks are joined into one piece first.
     bool NextInput()
     {
+        KeepTail();
         while (next_ != end_ && next_->Size == 0)
             ++next_;
         if (next_ == end_)
             return false;
-        z_.next_in = const_cast<Bytef*>(next_->Data);
-        z_.avail_in = static_cast<uInt>(next_->Size);
-        ++next_;
+        if (next_->Size >= kJoinBytes || next_ + 1 == end_) {
+            z_.next_in = const_cast<Bytef*>(next_->Data);
+            z_.avail_in = static_cast<uInt>(next_->Size);
+            ++next_;
+        } else {
+            if (!joined_) {
+                try {
+                    joined_.reset(new uint8_t[kJoinBytes]);
+                } catch (const std::bad_alloc&) {
+                    Fail(kNoMemory);
+                }
+            }
+            size_t size = 0;
+            for (; next_ != end_ && next_->Size <= kJoinBytes - size; ++next_) {
+                std::memcpy(joined_.get() + size, next_->Data, next_->Size);
+                size += next_->Size;
+            }
+            z_.next_in = joined_.get();
+            z_.avail_in = static_cast<uInt>(size);
+        }
+        piece_ = z_.next_in;
         return true;
+    }
+
+    // Keeps the last four bytes zlib took from the piece of input it has used up.
+    void KeepTail()
+    {
+        const uint8_t* p = z_.next_in - piece_ > 4 ? z_.next_in - 4 : piece_;
+        for (; p != z_.next_in; ++p)
+            tail_ = (tail_ << 8) | *p;
     }
 
     void Inflate()
@@ -121,27 +153,19 @@ private:
     }
 
     // The checksum at the stream's end: the last four bytes zlib took, which may be spread
-    // over the ends of several IDAT chunks.
-    uint32_t StoredChecksum() const
+    // over the ends of several pieces of input.
+    uint32_t StoredChecksum()
     {
-        const PngSpan* span = next_ - 1;
-        size_t used = size_t(z_.next_in - span->Data);
-        uint32_t stored = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            while (used == 0) {
-                if (span == begin_)
-                    Fail(kTooShort);
-                --span;
-                used = span->Size;
-            }
-            stored |= uint32_t(span->Data[--used]) << shift;
-        }
-        return stored;
+        KeepTail();
+        piece_ = z_.next_in;
+        return tail_;
     }
 
     z_stream z_{};
     uint32_t adler_ = 1;
-    const PngSpan* begin_;
+    uint32_t tail_ = 0;              // the last four bytes taken from the input, first byte highest
+    const uint8_t* piece_ = nullptr;  // where the piece of input in use starts
+    std::unique_ptr<uint8_t[]> joined_;  // small chunks joined into one piece
     const PngSpan* next_;
     const PngSpan* end_;
     bool ended_ = false;

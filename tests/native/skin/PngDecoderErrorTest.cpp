@@ -120,22 +120,33 @@ TEST(PngDecoderErrors, DamagedCompressedDataIsRefused)
     EXPECT_EQ(ErrorOf(GoodFile(open)), "The PNG image data is damaged: the compressed stream does not end");
 }
 
-// The stream's last bytes, its checksum among them, may lie in several IDAT chunks.
+// The stream's last bytes, its checksum among them, may lie in several IDAT chunks: small ones,
+// which the decoder joins before inflating, after a small or a large first chunk.
 TEST(PngDecoderErrors, ChecksumSpreadOverChunksIsChecked)
 {
-    const Bytes stream = Zlib(RawRgbRows());
-    for (size_t tail = 1; tail <= 6; ++tail) {
-        for (bool damaged : {false, true}) {
-            SCOPED_TRACE(testing::Message() << tail << " bytes in the last chunks, damaged " << damaged);
-            Bytes data = stream;
-            if (damaged)
-                data[data.size() - 1 - (tail - 1) / 2] ^= 0x10;
-            const size_t cut = data.size() - tail;
-            const Bytes file = PngFile({PngIhdr(3, 2, 8, 2), PngChunk("IDAT", Bytes(data.begin(), data.begin() + cut)),
-                                        PngChunk("IDAT", Bytes(data.begin() + cut, data.end() - tail / 2)),
-                                        PngChunk("IDAT", {}),
-                                        PngChunk("IDAT", Bytes(data.end() - tail / 2, data.end())), PngIend()});
-            EXPECT_EQ(ErrorOf(file), damaged ? "The PNG image data is damaged: incorrect data check" : "");
+    Bytes noise(1 + 3 * 30000);  // one RGB row of noise, filter None: barely compressible
+    uint32_t state = 1;
+    for (size_t i = 1; i < noise.size(); ++i)
+        noise[i] = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 24);
+    const struct {
+        Bytes Header, Stream;
+    } pictures[] = {{PngIhdr(3, 2, 8, 2), Zlib(RawRgbRows())}, {PngIhdr(30000, 1, 8, 2), Zlib(noise)}};
+    ASSERT_GT(pictures[1].Stream.size(), 70000u);
+    for (const auto& picture : pictures) {
+        for (size_t tail = 1; tail <= 6; ++tail) {
+            for (bool damaged : {false, true}) {
+                SCOPED_TRACE(testing::Message() << picture.Stream.size() << " bytes, " << tail
+                                                << " in the last chunks, damaged " << damaged);
+                Bytes data = picture.Stream;
+                if (damaged)
+                    data[data.size() - 1 - (tail - 1) / 2] ^= 0x10;
+                const size_t cut = data.size() - tail;
+                const Bytes file = PngFile({picture.Header, PngChunk("IDAT", Bytes(data.begin(), data.begin() + cut)),
+                                            PngChunk("IDAT", Bytes(data.begin() + cut, data.end() - tail / 2)),
+                                            PngChunk("IDAT", {}),
+                                            PngChunk("IDAT", Bytes(data.end() - tail / 2, data.end())), PngIend()});
+                EXPECT_EQ(ErrorOf(file), damaged ? "The PNG image data is damaged: incorrect data check" : "");
+            }
         }
     }
 }
