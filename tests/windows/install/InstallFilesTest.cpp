@@ -497,6 +497,34 @@ TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
     }
 }
 
+// A real full disk: a 768 KiB tmpfs mounted over the install folder (the test runs as root)
+// holds the earlier files and the first new ones, and fills up while the uninstaller is
+// inflated.
+TEST_F(InstallFilesRun, FullDiskAmidTheFileStepsPutsTheEarlierInstallationBack)
+{
+    MakeEarlierInstallation();
+    const std::string folder = TestInstallFolder();
+    const std::string mountPoint = UnixPath(W(folder));
+    std::vector<std::pair<std::string, Bytes>> earlierFiles;
+    for (const std::string& name : FolderEntries(folder))
+        earlierFiles.push_back({name, ReadAll(folder + name)});
+    RunHostTool("mount", {"-t", "tmpfs", "-o", "size=768k", "tmpfs", mountPoint});
+    if (!WaitUntil([&] { return FolderEntries(folder).empty(); }))
+        GTEST_SKIP() << "a tmpfs can't be mounted here (needs root)";
+    for (const auto& f : earlierFiles)
+        WriteAll(folder + f.first, std::string(f.second.begin(), f.second.end()));
+    const Snapshot earlier = TakeSnapshot();
+
+    ResourceDll dll(MW_RES_FULL);
+    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Stream write error");
+    EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
+
+    // Lazily: the Wine server may still hold the folder open. The tag lives on the tmpfs only.
+    WriteAll(folder + "on-tmpfs", "");
+    RunHostTool("umount", {"-l", mountPoint});
+    EXPECT_TRUE(WaitUntil([&] { return !PathIsFile(folder + "on-tmpfs"); }));
+}
+
 // A program still running from an earlier file: its image can be renamed but not deleted, so
 // the set-aside copy is left for the next restart and the install goes on.
 TEST_F(InstallFilesRun, RunningEarlierProgramIsRemovedAtTheNextRestart)
