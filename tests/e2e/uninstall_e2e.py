@@ -219,12 +219,23 @@ def scenario_uninstall_yes(s):
     wait_for(lambda: probe(s, "move", "Marlowind updater", "860", "860").strip() == "moved", 30,
              "the updater's box", 0.5)
     put_user_files(s)
+    # Another program's value and subkey below the uninstall entry.
+    entry = "HKCU\\" + UNINSTALL_KEY
+    for key, value in ((entry, "InstallSource"), (entry + "\\Patches", "KB1")):
+        subprocess.run(["wine", "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", "theirs",
+                        "/f"], env=s.env, capture_output=True, check=True)
     text = answer_yes(s, uninstall_string(s), "uninstall-yes")
     check(text == REMOVED, "the outcome says everything was removed: %r" % text)
     kept = [expand(s, f) for f in USER_FILES] + [expand(s, "{PF}\\Marlowind"),
                                                  expand(s, "{PD}\\Marlowind")]
     left = installation_left(s, keep=kept)
-    check(not left, "left behind:\n  " + "\n  ".join(left))
+    check(left == ["key " + entry], "left behind:\n  " + "\n  ".join(left))
+    for key, value in ((entry, "InstallSource"), (entry + "\\Patches", "KB1")):
+        r = subprocess.run(["wine", "reg", "query", key, "/v", value], env=s.env,
+                           capture_output=True, text=True)
+        check(r.returncode == 0 and "theirs" in r.stdout,
+              "the other program's %s\\%s stays with the entry's key" % (key, value))
+    subprocess.run(["wine", "reg", "delete", entry, "/f"], env=s.env, capture_output=True)
     check(not s.running(messenger(s)), "the messenger is gone")
     check(not s.running(updater(s)), "the updater is closed")
     for f in USER_FILES:
@@ -235,7 +246,8 @@ def scenario_uninstall_yes(s):
         check(len(entries) == 1, "%s holds only the user's file: %s" % (folder, entries))
     check("marlowinduninstall." in pending_removals(s).lower(),
           "the uninstaller's copy is scheduled for removal at the next start")
-    print("Yes removes the installation; the user's files stay with their folders")
+    print("Yes removes the installation; the user's files stay with their folders, another "
+          "program's value and subkey with the entry's key")
 
 
 def scenario_uninstall_second(s):
