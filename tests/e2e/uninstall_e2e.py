@@ -91,10 +91,13 @@ def start_program(s, path):
 
 
 def user_temp(s):
-    """Host path of the temporary folder the prefix's programs use."""
-    r = subprocess.run(["wine", "cmd", "/c", "echo", "%TEMP%"], env=s.env, capture_output=True,
-                       text=True)
-    return s.host_path(r.stdout.strip())
+    """Host path of the temporary folder of the prefix's user (Wine: C:\\users\\<USER>\\Temp)."""
+    users = os.path.join(s.prefix, "drive_c", "users")
+    user = s.env.get("USER", "")
+    temps = [os.path.join(users, u, "Temp") for u in os.listdir(users) if u != "Public"]
+    temps = [t for t in temps if os.path.isdir(t) and not os.path.islink(t)]
+    check(temps, "a temporary folder in the prefix")
+    return next((t for t in temps if os.path.basename(os.path.dirname(t)) == user), temps[0])
 
 
 def uninstall_string(s):
