@@ -1,0 +1,53 @@
+#include "app/SingleInstance_win32.h"
+
+#include <string>
+
+SingleInstance::SingleInstance(const wchar_t* name)
+{
+    const std::wstring full = std::wstring(L"Local\\") + name;
+    mutex_.reset(::CreateMutexW(nullptr, FALSE, full.c_str()));
+    first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+namespace {
+struct Search {
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindOther(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = {};
+    if (owner == ::GetCurrentProcessId() || !::GetClassNameW(window, name, 64) ||
+        std::wstring(name) != search->className)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindOtherCopysWindow(const wchar_t* className, DWORD waitMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Search search = {className, nullptr};
+        ::EnumWindows(FindOther, reinterpret_cast<LPARAM>(&search));
+        // The first copy may still be creating its windows.
+        if (search.found || ::GetTickCount() - start >= waitMs)
+            return search.found;
+        ::Sleep(50);
+    }
+}
+
+bool BringToFront(HWND window)
+{
+    if (!window)
+        return false;
+    if (::IsIconic(window))
+        ::ShowWindow(window, SW_RESTORE);
+    const HWND popup = ::GetLastActivePopup(window);
+    return ::SetForegroundWindow(popup ? popup : window) != FALSE;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// One wizard at a time in a session: the first copy holds a named mutex while it runs; a later
+// copy finds it, brings the first copy's wizard to the front and ends.
+#include <windows.h>
+
+#include "common/UniqueHandle_win32.h"
+
+class SingleInstance {
+public:
+    // Creates or opens the session's mutex named `name` (without the "Local\" part).
+    explicit SingleInstance(const wchar_t* name);
+    // True when no other copy holds the mutex (also when it could not be created at all: a
+    // copy that cannot tell is let run rather than refused).
+    bool First() const { return first_; }
+
+private:
+    UniqueHandle mutex_;
+    bool first_ = true;
+};
+
+// The top-level window of class `className` of another process of this session, waiting up to
+// `waitMs` milliseconds for it to appear; null when none does.
+HWND FindOtherCopysWindow(const wchar_t* className, DWORD waitMs);
+
+// Activates `window` (its last active popup: an open message box comes first), restoring it
+// when minimised. False when the system refused.
+bool BringToFront(HWND window);
