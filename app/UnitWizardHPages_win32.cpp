@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
+
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
 #include "common/Resources_win32.h"
@@ -25,6 +27,26 @@ UniqueHfont CalibriFont(HDC dc, int points, bool bold)
     lstrcpynA(lf.lfFaceName, SFontCalibri, LF_FACESIZE);
     return UniqueHfont(::CreateFontIndirectA(&lf));
 }
+
+// No key acts while the install runs; what was typed meanwhile is dropped however it ends.
+class KeysIgnored {
+public:
+    KeysIgnored(bool& busy, std::function<void()> drop) : busy_(busy), drop_(std::move(drop))
+    {
+        busy_ = true;
+    }
+    ~KeysIgnored()
+    {
+        drop_();
+        busy_ = false;
+    }
+    KeysIgnored(const KeysIgnored&) = delete;
+    KeysIgnored& operator=(const KeysIgnored&) = delete;
+
+private:
+    bool& busy_;
+    std::function<void()> drop_;
+};
 
 // The hourglass for a scope; the default cursor again however the scope ends.
 class HourGlass {
@@ -86,7 +108,8 @@ void TSetupWizardH::ShowPage(int page)
     case 4: {
         ::GdiFlush();
         Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
-        HourGlass busy;
+        HourGlass hourGlass;
+        KeysIgnored keys(busy_, [this] { DropTypedKeys(); });
         InstallFiles();
         body = SFinishedText;
         break;
@@ -125,6 +148,10 @@ void TSetupWizardH::ShowPage(int page)
         AddButton(SButtonClose, 200, kButtonTop, brFinish);
         break;
     }
+    // Return presses the page's forward button until the focus is moved.
+    focus_ = page == 2 || page == 3 ? 1 : 0;
+    if (focusShown_)
+        DrawFocus(true);
     ::GdiFlush();
     Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
 }

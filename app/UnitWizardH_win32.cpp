@@ -129,7 +129,13 @@ void TSetupWizardH::CloseRunningInstances(const std::wstring& path)
 void TSetupWizardH::ImageMouseDown(TImage32*, TMouseButton, TShiftState, int x, int y,
                                    TBitmapLayer*)
 {
-    if (!RadioHitRect.Contains(x, y) || !RadioOn || !RadioOff)
+    if (RadioHitRect.Contains(x, y))
+        ToggleAgreement();
+}
+
+void TSetupWizardH::ToggleAgreement()
+{
+    if (RadioHitRect.IsEmpty() || !RadioOn || !RadioOff)
         return;
     Image->Bitmap().FillRectangle(10, 205, 25, 220, 0xFFFFFFFF);
     Agreed = !Agreed;
@@ -147,12 +153,15 @@ void TSetupWizardH::DrawRadio()
 
 void TSetupWizardH::ImageMouseMove(TImage32*, TShiftState, int, int, TBitmapLayer*)
 {
-    pointer_.ImageMove(*Image);
+    // The restore of the buttons wipes a focus drawn by the keyboard too.
+    if (pointer_.ImageMove(*Image))
+        focusShown_ = false;
 }
 
 void TSetupWizardH::CMMouseLeave()
 {
     pointer_.PointerLeft(*Image);
+    focusShown_ = false;
 }
 
 void TSetupWizardH::ButtonMouseDown(TBitmapLayer* sender, TMouseButton, TShiftState, int, int)
@@ -167,7 +176,11 @@ void TSetupWizardH::ButtonMouseMove(TBitmapLayer* sender, TShiftState, int, int)
 
 void TSetupWizardH::ButtonMouseUp(TBitmapLayer* sender, TMouseButton, TShiftState, int, int)
 {
-    const int32_t role = pointer_.ButtonUp(AsButtonFace(sender));
+    CarryOut(pointer_.ButtonUp(AsButtonFace(sender)));
+}
+
+void TSetupWizardH::CarryOut(int32_t role)
+{
     switch (role) {
     case brPage1:
     case brPage2:

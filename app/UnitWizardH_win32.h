@@ -3,6 +3,7 @@
 // image control on which the page controller draws the four pages; it creates the layered
 // background form that frames it and lives and dies together with it.
 #include <string>
+#include <vector>
 
 #include "forms/Form_win32.h"
 #include "forms/ImageControl_win32.h"
@@ -62,6 +63,18 @@ public:
     void ButtonMouseUp(TBitmapLayer* sender, TMouseButton button, TShiftState shift, int x, int y);
     void CMMouseLeave();
 
+    // Keyboard. Keys act through the page's buttons as a release on them would: Return presses
+    // the focused button (the page's forward button until the focus is moved), Escape the
+    // button that finishes (Cancel, Close), Left/Right and Tab/Shift+Tab move the focus among
+    // the buttons (shown as the hover face), Space and Alt+A toggle the agreement on page 2,
+    // Alt+F4 closes both windows as the background's close cross does. Auto-repeats and every
+    // key while the install runs are taken and do nothing. Returns whether the key was taken.
+    bool KeyDown(const TKeyPress& key) override;
+    // The focused button's pressed face (null when the page has no buttons), and whether the
+    // focus is drawn.
+    TToolbarLayer* FocusedButton();
+    bool FocusShown() const { return focusShown_; }
+
     // The engine's steps, on behalf of the page controller.
     void InstallFiles();
     void WriteUninstallEntry();
@@ -80,8 +93,20 @@ private:
     void DrawPageFrame(int page);
     void ShowLicence();
     void DrawRadio();
+    void ToggleAgreement();
+    void CarryOut(int32_t role);
+    // The pressed faces of the page's buttons, in the order they were added.
+    std::vector<TToolbarLayer*> PageButtons();
+    void MoveFocus(int step);
+    void DrawFocus(bool shown);
+    void DropTypedKeys();
     ButtonPointerTracker pointer_;
     int page_ = 0;
+    // Index into PageButtons of the focused button.
+    int focus_ = 0;
+    bool focusShown_ = false;
+    // The install is running: no key acts.
+    bool busy_ = false;
 };
 
 // The foreground form while it exists.

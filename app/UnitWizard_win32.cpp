@@ -139,6 +139,12 @@ void TSetupWizard::MouseUp(int, int x, int y)
         Close();
 }
 
+bool TSetupWizard::KeyDown(const TKeyPress& key)
+{
+    TSetupWizardH* wizard = SetupWizardH;
+    return wizard && wizard->KeyDown(key);
+}
+
 void TSetupWizard::FormClose(TCloseAction& action)
 {
     delete Bitmap;

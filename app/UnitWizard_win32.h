@@ -47,6 +47,8 @@ public:
     void MouseDown(int button, int x, int y) override;
     void MouseMove(int x, int y) override;
     void MouseUp(int button, int x, int y) override;
+    // Keys pressed while this window is active are the wizard's: handed to the foreground form.
+    bool KeyDown(const TKeyPress& key) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

@@ -144,6 +144,38 @@ void TWinControl::Paint(HDC, const RECT&)
 {
 }
 
+bool TWinControl::KeyDown(const TKeyPress& key)
+{
+    return parent_ && parent_->KeyDown(key);
+}
+
+namespace {
+// The character of a key that was taken; it follows its key down message, before the next one.
+bool g_dropCharacter = false;
+}  // namespace
+
+bool TWinControl::OnKey(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_dropCharacter = false;
+    TKeyPress key;
+    key.Key = static_cast<WORD>(wParam);
+    key.Alt = message == WM_SYSKEYDOWN && (lParam & (1 << 29)) != 0;
+    key.Shift = ::GetKeyState(VK_SHIFT) < 0;
+    key.Repeat = (lParam & (1 << 30)) != 0;
+    // The message loop translated the key before it was dispatched: its character would reach
+    // the control (or the system menu) as if the key were not taken. It is not removed from
+    // the queue here: under Wine a filtered PeekMessage also takes a pending quit request.
+    g_dropCharacter = KeyDown(key);
+    return g_dropCharacter;
+}
+
+bool TWinControl::DropsCharacter()
+{
+    const bool drop = g_dropCharacter;
+    g_dropCharacter = false;
+    return drop;
+}
+
 void TWinControl::OnPaint()
 {
     PAINTSTRUCT ps;
@@ -208,6 +240,16 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SHOWWINDOW:
         visible_ = wParam != 0;
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (OnKey(message, wParam, lParam))
+            return 0;
+        break;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        if (DropsCharacter())
+            return 0;
         break;
     case WM_SETCURSOR:
         if (Screen.Cursor() != crDefault) {

@@ -7,6 +7,14 @@
 
 #include <string>
 
+// One key press as the window received it (WM_KEYDOWN or WM_SYSKEYDOWN).
+struct TKeyPress {
+    WORD Key = 0;         // virtual-key code
+    bool Alt = false;     // Alt held (a system key message)
+    bool Shift = false;   // Shift held
+    bool Repeat = false;  // an auto-repeat of a key already down
+};
+
 class TWinControl {
 public:
     TWinControl() = default;
@@ -48,6 +56,11 @@ public:
     void SetCaption(const std::wstring& caption);
 
     void Invalidate();
+    // A key pressed while this control has the keyboard focus, offered before the window's own
+    // handling. Returns true when the key was taken: the window's own handling and the
+    // character the key would type are then skipped. By default the parent control is asked, so
+    // a form sees the keys of its children first.
+    virtual bool KeyDown(const TKeyPress& key);
     // The object of one of our windows, null for any other window.
     static TWinControl* FromHandle(HWND window);
 
@@ -77,6 +90,8 @@ private:
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnWindowPosChanged(const WINDOWPOS& pos);
+    bool OnKey(UINT message, WPARAM wParam, LPARAM lParam);
+    static bool DropsCharacter();
     HWND handle_ = nullptr;
     WNDPROC classProc_ = nullptr;
     TWinControl* parent_ = nullptr;

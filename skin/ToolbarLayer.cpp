@@ -45,6 +45,11 @@ void ShowHoverFace(TToolbarLayer* pressed)
     ShowOnly(pressed, 1);
 }
 
+void ShowNormalFace(TToolbarLayer* pressed)
+{
+    ShowOnly(pressed, 2);
+}
+
 void HidePressedFace(TToolbarLayer* pressed)
 {
     if (pressed)

@@ -38,6 +38,8 @@ TToolbarLayer* AsButtonFace(TBitmapLayer* layer);
 void ShowPressedFace(TToolbarLayer* pressed);
 // Hover face shown, pressed and normal hidden.
 void ShowHoverFace(TToolbarLayer* pressed);
+// Normal face shown, hover and pressed hidden.
+void ShowNormalFace(TToolbarLayer* pressed);
 // Pressed face hidden; the other two keep what they had.
 void HidePressedFace(TToolbarLayer* pressed);
 // Every button of `image` back to its normal face: each hover face (found by class, KindMark

@@ -182,6 +182,15 @@ int main()
             EnumWindows(&PrintWindow, 0);
         else if (f[0] == "processes")
             Processes();
+        else if (f[0] == "foreground") {
+            // The active window: its process and class.
+            const HWND w = GetForegroundWindow();
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[256] = {};
+            GetClassNameW(w, cls, 256);
+            std::printf("foreground\t%lu\t%s\n", static_cast<unsigned long>(pid), Utf8(cls).c_str());
+        }
         else if (f[0] == "folder" && f.size() >= 2) {
             wchar_t path[MAX_PATH] = {};
             SHGetFolderPathW(nullptr, std::atoi(f[1].c_str()), nullptr, 0, path);

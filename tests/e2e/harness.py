@@ -161,6 +161,12 @@ class Session:
     def click_button(self, name, button=1):
         self.click_page(BUTTON_X[name] + BUTTON_W // 2, BUTTON_Y + BUTTON_H // 2, button)
 
+    def key(self, *keys):
+        """Keys typed on the keyboard, to whichever window has the focus."""
+        for k in keys:
+            self.xdotool("key", k)
+            time.sleep(0.2)
+
     def screenshot(self, save=None):
         data = subprocess.run(["/usr/bin/import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
                               capture_output=True).stdout
@@ -513,6 +519,86 @@ def scenario_pointer(s):
     print("the close cross ends the program")
 
 
+def scenario_keyboard(s):
+    """The whole install with the keyboard alone, then Escape on page 1 and Alt+F4."""
+    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+    s.start_installer()
+    s.key("Return")
+    s.wait_page(2)
+    s.key("Return")
+    time.sleep(1.0)
+    check(s.page_state()["page"] == 2, "Return without agreement stays on page 2")
+    s.key("space")
+    wait_for(lambda: s.page_state()["radio_on"], 5, "Space to agree")
+    s.key("alt+a")
+    wait_for(lambda: not s.page_state()["radio_on"], 5, "Alt+A to disagree")
+    s.key("alt+a")
+    wait_for(lambda: s.page_state()["radio_on"], 5, "Alt+A to agree")
+    # Back by the focus, and forward again.
+    s.key("Left", "Return")
+    s.wait_page(1)
+    s.key("Return")
+    s.wait_page(2)
+    s.key("Tab", "Tab", "Return")   # Next -> Cancel -> Back, pressed: page 1
+    s.wait_page(1)
+    s.key("Return")
+    s.wait_page(2)
+    s.key("Return")
+    s.wait_page(3, timeout=30, save="keys-page3")
+    # Typed while the install runs: taken by nobody, so page 4 stays with its Close button.
+    s.xdotool("key", "Return")
+    s.xdotool("key", "Escape")
+    s.wait_page(4, timeout=120, save="keys-page4")
+    time.sleep(1.0)
+    check(s.page_state()["page"] == 4 and s.installer.poll() is None,
+          "keys typed during the install did nothing")
+    s.key("Return")
+    check(s.wait_exit() == 0, "Close by Return: exit code 0")
+    wait_for(lambda: s.running(messenger), 30, "the messenger started by Return on Close", 0.5)
+    check_expected_install(s)
+    print("keyboard-only install done, the messenger started")
+    s.stop_wine()
+
+    s.start_installer()
+    s.key("Escape")
+    check(s.wait_exit() == 0, "Escape on page 1: exit code 0")
+    check(not s.foreground() and not s.background(), "Escape: both windows gone")
+    wait_for(lambda: s.running(messenger), 30, "the messenger started by Escape", 0.5)
+    print("Escape on page 1 ends the wizard as Cancel does")
+    s.stop_wine()
+
+    s.start_installer()
+    s.key("Return")
+    s.wait_page(2)
+    s.key("alt+F4")
+    check(s.wait_exit() == 0, "Alt+F4: exit code 0")
+    check(not s.foreground() and not s.background(), "Alt+F4: both windows gone")
+    print("Alt+F4 closes both windows")
+
+
+def scenario_second(s):
+    """A second start while the wizard runs: it brings the first to the front and ends with 0."""
+    s.start_installer()
+    first = s.installer
+    s.click_button("next")
+    s.wait_page(2)
+    exe = os.path.join(s.build, "MarlowindSetup.exe")
+    second = subprocess.run(["wine", exe], env=s.env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, timeout=60)
+    check(second.returncode == 0, "second start: exit code %s" % second.returncode)
+    check(first.poll() is None, "the first wizard still runs")
+    wizards = [w for w in s.windows() if w[0] == "window" and w[10] == "TSetupWizardH"]
+    check(len(wizards) == 1, "one wizard window, found %d" % len(wizards))
+    front = s.checker(("foreground",))[0]
+    check(front[1] == wizards[0][1], "the first wizard is the active program, got %s" % front)
+    state = s.page_state(s.screenshot("second-start"))
+    check(state["page"] == 2, "the first wizard still shows page 2")
+    s.check_pair()
+    s.key("Escape")
+    check(s.wait_exit() == 0, "exit code 0")
+    print("a second start ends with 0 and leaves one wizard on screen")
+
+
 def start_and_press_install(s, exe=None):
     """Starts the installer (the built one unless `exe` names another) and goes the shortest way
     to the Install button: Next, agree, Next, Install."""
@@ -651,7 +737,7 @@ def scenario_startup(s):
 
 SCENARIOS = {"happy": scenario_happy, "cancel": scenario_cancel, "pointer": scenario_pointer,
              "failing": scenario_failing, "damaged": scenario_damaged,
-             "startup": scenario_startup}
+             "startup": scenario_startup, "keyboard": scenario_keyboard, "second": scenario_second}
 
 
 def log(*args):
