@@ -85,6 +85,11 @@ std::string GetProcessFileName(const ProcessApi& api, uint32_t id, bool FullPath
     return ModuleName(api, process.get(), FullPath);
 }
 
+std::string ProcessFileName(HANDLE process, bool FullPath)
+{
+    return ModuleName(ProcessApi::System(), process, FullPath);
+}
+
 std::string GetProcessFileName(uint32_t id, bool FullPath)
 {
     return GetProcessFileName(ProcessApi::System(), id, FullPath);

@@ -15,6 +15,10 @@
 std::string GetProcessFileName(uint32_t id, bool FullPath);
 std::string GetProcessFileName(const ProcessApi& api, uint32_t id, bool FullPath);
 
+// The name of the main module of the process behind `process` (opened with query and memory
+// read access), named as GetProcessFileName names it; empty when it cannot be read.
+std::string ProcessFileName(HANDLE process, bool FullPath);
+
 // Appends the running processes to `list`, in the system's order, named as `FullPath` asks.
 // The method (ToolHelp or PSAPI) follows the platform. Adds nothing when the system's
 // functions are missing or fail. Never raises.

@@ -4,10 +4,13 @@
 
 #include "common/CodePage_win32.h"
 #include "common/UniqueHandle_win32.h"
+#include "system/AsciiText.h"
 #include "system/Processes_win32.h"
 
 namespace {
 constexpr DWORD kCloseAccess = SYNCHRONIZE | PROCESS_TERMINATE;
+// The path is read on the handle the close uses, so it names the process that is closed.
+constexpr DWORD kCheckedCloseAccess = kCloseAccess | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 constexpr uint32_t kInstanceTimeoutMs = 10;
 // TerminateProcess only starts the end of a process; its image stays open until it is gone.
 constexpr DWORD kTerminationWaitMs = 5000;
@@ -20,6 +23,18 @@ BOOL CALLBACK PostCloseToProcessWindow(HWND window, LPARAM processId)
         ::PostMessageA(window, WM_CLOSE, 0, 0);
     return TRUE;
 }
+
+CloseProcessResult CloseOpened(HANDLE process, uint32_t id, uint32_t timeoutMs)
+{
+    // While the handle is open the id cannot pass to another process.
+    ::EnumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(id));
+    if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
+        return cpClosed;
+    if (!::TerminateProcess(process, 0))
+        return cpFailed;
+    ::WaitForSingleObject(process, kTerminationWaitMs);
+    return cpKilled;
+}
 }  // namespace
 
 CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs)
@@ -29,13 +44,20 @@ CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs)
     UniqueHandle process(::OpenProcess(kCloseAccess, FALSE, id));
     if (!process)
         return cpFailed;
-    ::EnumWindows(PostCloseToProcessWindow, static_cast<LPARAM>(id));
-    if (::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0)
-        return cpClosed;
-    if (!::TerminateProcess(process.get(), 0))
+    return CloseOpened(process.get(), id, timeoutMs);
+}
+
+CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs, const std::string& expectedPath)
+{
+    if (id == ::GetCurrentProcessId())
         return cpFailed;
-    ::WaitForSingleObject(process.get(), kTerminationWaitMs);
-    return cpKilled;
+    UniqueHandle process(::OpenProcess(kCheckedCloseAccess, FALSE, id));
+    if (!process)
+        return cpFailed;
+    const std::string path = ProcessFileName(process.get(), true);
+    if (path.empty() || !SameTextAscii(path, expectedPath))
+        return cpFailed;
+    return CloseOpened(process.get(), id, timeoutMs);
 }
 
 void CloseRunningInstances(const std::string& path)
@@ -43,7 +65,7 @@ void CloseRunningInstances(const std::string& path)
     ProcessList list;
     GetProcessList(list, true);
     for (const uint32_t id : MatchingProcessIds(list, path))
-        CloseProcess(id, kInstanceTimeoutMs);
+        CloseProcess(id, kInstanceTimeoutMs, path);
 }
 
 void CloseRunningInstances(const std::wstring& path)

@@ -16,9 +16,16 @@ enum CloseProcessResult : uint8_t {
 // free to be replaced when this returns. The calling process is never touched. Never raises.
 CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs);
 
+// The same, for the process `id` only while its main module's full path still equals
+// `expectedPath` (ASCII case ignored), read on the handle that the close works through: an id
+// from an older process list may belong by now to another program, which is left alone
+// (cpFailed), as is a process whose path cannot be read. Never raises.
+CloseProcessResult CloseProcess(uint32_t id, uint32_t timeoutMs, const std::string& expectedPath);
+
 // Closes, with a 10 ms time-out each, every process whose main module's full path equals
 // `path` after ASCII upper-casing (other bytes must match exactly). Processes whose path
-// cannot be read, and the calling process, are left running. Never raises.
+// cannot be read, and the calling process, are left running; so is a process whose path no longer
+// matches when it is opened to be closed. Never raises.
 void CloseRunningInstances(const std::string& path);
 
 // The same for a UTF-16 path. The process list names processes in the system code page, so a

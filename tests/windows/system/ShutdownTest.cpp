@@ -176,3 +176,30 @@ TEST_F(ShutdownTest, ProcessThatCannotBeOpenedIsLeftAlone)
     EXPECT_EQ(CloseProcess(locked->Id(), 10), cpFailed);
     EXPECT_TRUE(locked->Running());
 }
+
+TEST_F(ShutdownTest, ClosesOnlyWhileTheOpenedProcessStillHasTheMatchedPath)
+{
+    // The same program started from another folder stands for an id that passed to another
+    // program after the list was taken: the path read on the handle no longer matches.
+    const std::string here = Install("system_test_windowed.exe", "Here");
+    const std::string there = Install("system_test_windowed.exe", "There");
+    auto child = StartWindowed(here);
+    const struct {
+        std::string expected;
+        CloseProcessResult result;
+    } cases[] = {
+        {there, cpFailed},
+        {here + "x", cpFailed},
+        {std::string(), cpFailed},
+        {ChangeAsciiCase(here, true), cpClosed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(CloseProcess(child->Id(), 5000, c.expected), c.result);
+        if (c.result == cpFailed) {
+            EXPECT_FALSE(child->WaitEnded(200));
+            EXPECT_TRUE(child->WaitForWindow(0)) << "its window got WM_CLOSE";
+        }
+    }
+    EXPECT_TRUE(child->WaitEnded(5000));
+}
