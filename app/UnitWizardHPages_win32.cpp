@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "app/DesktopShell_win32.h"
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
 #include "common/Resources_win32.h"
@@ -196,10 +197,25 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
     };
 }
 
+std::wstring TSetupWizardH::MessengerToStart(const std::wstring& programFiles)
+{
+    // Without the program-files folder the path would be "\Marlowind\MarloWind.exe" on the
+    // current drive, a folder any user can create there.
+    const bool drive = programFiles.size() >= 3 && programFiles[1] == L':' &&
+                       (programFiles[2] == L'\\' || programFiles[2] == L'/');
+    const bool share = programFiles.compare(0, 2, L"\\\\") == 0;
+    if (!drive && !share)
+        return std::wstring();
+    return programFiles + SInstallSubfolder + SMessengerExeFinish;
+}
+
 void TSetupWizardH::Finish()
 {
-    const std::wstring messenger = InstallFolder() + SMessengerExeFinish;
-    ::ShellExecuteW(nullptr, SShellVerbOpen, messenger.c_str(), nullptr, nullptr, SW_SHOW);
+    const std::wstring messenger = MessengerToStart(ProgramFilesFolder());
+    // Started by the desktop's shell, the messenger gets the user's rights, not this elevated
+    // program's.
+    if (!messenger.empty())
+        OpenAsDesktopUser(messenger, SShellVerbOpen);
     ::Sleep(1000);
     Close();
 }

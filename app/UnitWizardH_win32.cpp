@@ -108,7 +108,12 @@ LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 std::wstring TSetupWizardH::InstallFolder() const
 {
-    return GetSpecialFolder(kCsidlProgramFiles) + SInstallSubfolder;
+    return ProgramFilesFolder() + SInstallSubfolder;
+}
+
+std::wstring TSetupWizardH::ProgramFilesFolder() const
+{
+    return GetSpecialFolder(kCsidlProgramFiles);
 }
 
 void TSetupWizardH::InstallFiles()

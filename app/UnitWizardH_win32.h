@@ -51,8 +51,12 @@ public:
     void ClearPage();
     // One three-face button 78 x 25 at (x, y) carrying `role`.
     void AddButton(const std::wstring& caption, int x, int y, int role);
-    // Opens the installed messenger (result ignored), waits one second, closes the wizard.
+    // Opens the installed messenger through the desktop shell (result ignored; nothing is
+    // started when the program-files folder is unknown), waits one second, closes the wizard.
     void Finish();
+    // The messenger that Finish starts for the program-files folder `programFiles`: empty when
+    // that is not an absolute path (unknown).
+    static std::wstring MessengerToStart(const std::wstring& programFiles);
 
     // Pointer handlers.
     void ImageMouseDown(TImage32* sender, TMouseButton button, TShiftState shift, int x, int y,
@@ -81,6 +85,8 @@ public:
     void CloseRunningInstances(const std::wstring& path);
     // GetSpecialFolder(program files) + "\Marlowind\" (just "\Marlowind\" when there is none).
     std::wstring InstallFolder() const;
+    // GetSpecialFolder(program files); empty when there is none.
+    std::wstring ProgramFilesFolder() const;
 
 protected:
     void CreateParams(TCreateParams& params) override;

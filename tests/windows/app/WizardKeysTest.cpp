@@ -154,7 +154,7 @@ TEST_F(WizardKeysTest, TheFocusIsTheHoverFaceAndTheMouseStillWorks)
 TEST_F(WizardKeysTest, KeysTypedDuringTheInstallAreDropped)
 {
     GoTo(3, true);
-    const std::string messenger = SetupWizardH->InstallFolder() + "Marlowind.exe";
+    const std::wstring messenger = SetupWizardH->InstallFolder() + L"Marlowind.exe";
     // Typed while the install blocks the thread: queued, they would press Close on page 4.
     for (WORD key : {VK_RETURN, VK_ESCAPE})
         ::PostMessageW(SetupWizardH->Handle(), WM_KEYDOWN, key, 1);
@@ -167,7 +167,7 @@ TEST_F(WizardKeysTest, KeysTypedDuringTheInstallAreDropped)
     EXPECT_TRUE(errors_.empty()) << errors_[0];
     // Close by Escape now works; the messenger it would start is taken away first, so that
     // no later test starts it.
-    ::DeleteFileA(messenger.c_str());
+    ::DeleteFileW(messenger.c_str());
     SendKey(SetupWizardH->Handle(), VK_ESCAPE, false, false, false);
     EXPECT_EQ(SetupWizardH, nullptr);
 }
