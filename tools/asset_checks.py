@@ -4,6 +4,7 @@ PNG headers are read from the bytes (chunk walk with CRCs), not through PIL, so 
 would accept but a strict decoder would not is caught. Pixel checks look at what a user sees:
 the shapes are where the window's hit areas are and the faces differ.
 """
+import io
 import os
 import struct
 import zlib
@@ -19,9 +20,11 @@ SKIN = {"Wallpaper.png": (sp.WALL_W, sp.WALL_H), "ButtonNormal.png": (78, 25),
         "RadioOn.png": (13, 13), "RadioOff.png": (13, 13)}
 WALLS = ["wall%d.png" % i for i in range(1, 5)]
 THUMBS = ["smwall%d.png" % i for i in range(1, 5)]
+ICON = "resources/Marlowind.ico"
+ICON_SIZES = (16, 20, 24, 32, 48, 256)
 OUTPUTS = (["resources/skin/" + n for n in SKIN] + ["resources/wallpapers/" + n for n in WALLS + THUMBS]
            + ["resources/wallpapers/about.png", "resources/License.txt",
-              "resources/MarlowindOnTheWeb.url", "payloads/theme/Ririvud"])
+              "resources/MarlowindOnTheWeb.url", "payloads/theme/Ririvud", ICON])
 MAX_WALLPAPER_BYTES = 3 * 1024 * 1024
 
 
@@ -200,6 +203,75 @@ def check_theme(root, faults):
         faults.append("Ririvud: no theme section after the image")
 
 
+def ico_images(data):
+    """{size: RGBA array} of an .ico file, read from the bytes as the shell reads them.
+    Raises PngFault (or struct.error) on a damaged directory or image."""
+    reserved, kind, count = struct.unpack("<HHH", data[:6])
+    if reserved != 0 or kind != 1:
+        raise PngFault("not an icon file")
+    images, spans = {}, []
+    for i in range(count):
+        w, h, colours, _, planes, bits, length, offset = struct.unpack(
+            "<BBBBHHII", data[6 + 16 * i:22 + 16 * i])
+        n = w or 256
+        blob = data[offset:offset + length]
+        if (w, colours, planes, bits) != (h, 0, 1, 32) or len(blob) != length:
+            raise PngFault("entry %d: not a square 32-bit image inside the file" % i)
+        spans.append((offset, offset + length))
+        if blob[:8] == b"\x89PNG\r\n\x1a\n":
+            if png_header(blob)[:5] != (n, n, 8, 6, 0) or png_header(blob)[5] != length:
+                raise PngFault("entry %d: PNG is not %dx%d 8-bit RGBA, or has bytes after IEND" % (i, n, n))
+            images[n] = np.asarray(Image.open(io.BytesIO(blob)).convert("RGBA"), dtype=np.int32)
+            continue
+        size, bw, bh, bplanes, bbits, compression = struct.unpack("<IiiHHI", blob[:20])
+        stride = (n + 31) // 32 * 4
+        if (size, bw, bh, bplanes, bbits, compression) != (40, n, 2 * n, 1, 32, 0) \
+                or length != 40 + 4 * n * n + stride * n:
+            raise PngFault("entry %d: bitmap header or length wrong for %dx%d" % (i, n, n))
+        px = np.frombuffer(blob, np.uint8, 4 * n * n, 40).reshape(n, n, 4)[::-1][..., [2, 1, 0, 3]]
+        mask = np.unpackbits(np.frombuffer(blob, np.uint8, stride * n, 40 + 4 * n * n)
+                             .reshape(n, stride), axis=1)[::-1, :n]
+        if ((mask == 1) != (px[..., 3] == 0)).any():
+            raise PngFault("entry %d: the AND mask does not match the alpha channel" % i)
+        images[n] = px.astype(np.int32)
+    spans.sort()
+    if spans[0][0] != 6 + 16 * count or spans[-1][1] != len(data) or \
+            any(a[1] != b[0] for a, b in zip(spans, spans[1:])):
+        raise PngFault("images overlap, leave gaps or bytes at the end")
+    return images
+
+
+def _whiteness(px):
+    return px[..., :3].min(axis=2) * px[..., 3] / 255.0
+
+
+def check_icon(root, faults):
+    try:
+        images = ico_images(open(os.path.join(root, ICON), "rb").read())
+    except (PngFault, struct.error, ValueError) as e:
+        faults.append("%s: %s" % (ICON, e))
+        return
+    if tuple(sorted(images)) != ICON_SIZES:
+        faults.append("%s: sizes %s, want %s" % (ICON, sorted(images), ICON_SIZES))
+        return
+    large = Image.fromarray(images[256].astype(np.uint8), "RGBA")
+    for n, px in images.items():
+        a = px[..., 3]
+        c = n // 2
+        if a[0, 0] > 64 or a[c, c] != 255:
+            faults.append("%s: %d px image is not a tile with transparent corners" % (ICON, n))
+        opaque = px[a == 255]
+        white = (opaque[:, :3].min(axis=1) > 200).mean()
+        if not 0.1 < white < 0.6 or opaque[:, 2].mean() < opaque[:, 0].mean() + 40:
+            faults.append("%s: %d px image is not a white mark on the blue tile (%.2f white)" % (ICON, n, white))
+        # Where the white mark lies, compared with the large image scaled down: catches an
+        # image stored upside down or mirrored, or one of another picture.
+        ref = np.asarray(large.resize((n, n), Image.LANCZOS), dtype=np.int32)
+        diff = np.abs(_whiteness(ref) - _whiteness(px)).mean()
+        if diff > 25:
+            faults.append("%s: %d px image does not show what the 256 px one shows (%.1f)" % (ICON, n, diff))
+
+
 def check_all(root, license_bytes, url_bytes):
     """Returns a list of fault descriptions for the files below root (empty: all good)."""
     faults = []
@@ -215,4 +287,5 @@ def check_all(root, license_bytes, url_bytes):
     check_thumbnails(root, faults)
     check_texts(root, faults, license_bytes, url_bytes)
     check_theme(root, faults)
+    check_icon(root, faults)
     return faults

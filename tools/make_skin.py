@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Generates the installer's pictures, licence, web shortcut and the messenger's theme file.
+"""Generates the installer's pictures, the programs' icon, licence, web shortcut and the
+messenger's theme file.
 
     tools/make_skin.py            write every output into the tree, then check them
     tools/make_skin.py --check    regenerate into a scratch folder, compare byte for byte with
@@ -16,6 +17,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import asset_checks  # noqa: E402
+import program_icon  # noqa: E402
 import skin_pictures  # noqa: E402
 import theme_file  # noqa: E402
 import wallpapers  # noqa: E402
@@ -58,6 +60,7 @@ def generate(root):
         write_png(os.path.join(root, "resources/wallpapers", name), img)
     write_bytes(os.path.join(root, "resources/License.txt"), license_bytes())
     write_bytes(os.path.join(root, "resources/MarlowindOnTheWeb.url"), url_bytes())
+    write_bytes(os.path.join(root, asset_checks.ICON), program_icon.ico_bytes())
     write_bytes(os.path.join(root, "payloads/theme/Ririvud"), theme_file.theme_bytes(walls["wall3.png"]))
 
 

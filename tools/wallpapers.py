@@ -6,6 +6,7 @@ from per-pixel noise, so the PNG files stay small. Random phases come from fixed
 import numpy as np
 from PIL import Image
 
+import product_version
 import skinart as sa
 
 W, H = 2560, 1600
@@ -222,7 +223,7 @@ def about():
     c.over((255, 255, 255), body * (1 - gusts))
     c.over((255, 255, 255), sa.text_mask(w, h, w / 2, 138, "Marlowind", 38, bold=True, anchor="ma"))
     c.over((214, 236, 250), sa.text_mask(w, h, w / 2, 182, "instant messenger", 16, anchor="ma"))
-    c.over((190, 220, 244), sa.text_mask(w, h, w / 2, 266, "Version 1.0.1", 11, anchor="ms"))
+    c.over((190, 220, 244), sa.text_mask(w, h, w / 2, 266, "Version " + product_version.version(), 11, anchor="ms"))
     return c.image("RGB")
 
 
