@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/ProgramIcon_win32.h"
 #include "common/SystemError_win32.h"
 #include "forms/ErrorText.h"
 #include "forms/Form_win32.h"
@@ -38,6 +39,8 @@ void TApplication::Initialize()
     wc.lpfnWndProc = &HiddenWindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"MwApplication";
+    // The taskbar button shows this window's class icon.
+    SetProgramIcons(wc);
     if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         RaiseLastOSError();
     // A visible unowned window of no size: it carries the taskbar button without ever showing

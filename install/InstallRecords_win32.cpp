@@ -1,5 +1,6 @@
 #include "install/InstallRecords_win32.h"
 
+#include "common/ProductVersion.h"
 #include "install/InstallPaths_win32.h"
 #include "install/Registry_win32.h"
 
@@ -42,7 +43,7 @@ void WriteUninstallEntry()
     registry.WriteString(kUninstallEntryValues[2], folder + "uninstallmw.exe");
     registry.WriteString(kUninstallEntryValues[3], "Marlowind");
     registry.WriteInteger(kUninstallEntryValues[4], 15800);
-    registry.WriteString(kUninstallEntryValues[5], "1.0.1");
+    registry.WriteString(kUninstallEntryValues[5], MW_VERSION_TEXT);
 }
 
 void WriteAutostartEntry()

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/Exception.h"
+#include "common/ProgramIcon_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 #include "uninstall/SelfRemoval_win32.h"
 #include "uninstall/UninstallTexts_win32.h"
@@ -10,7 +11,9 @@
 namespace {
 int Show(const std::wstring& text, UINT type)
 {
-    return ::MessageBoxW(nullptr, text.c_str(), kUninstallCaption, type | MB_SETFOREGROUND);
+    // One owner for every box of the run: the taskbar shows its button with the program's icon.
+    static const TaskbarOwner owner(kUninstallCaption);
+    return ::MessageBoxW(owner.Handle(), text.c_str(), kUninstallCaption, type | MB_SETFOREGROUND);
 }
 
 int RemoveAndReport()
