@@ -79,6 +79,8 @@ class Session:
         self.build = os.path.abspath(args.build)
         self.source = os.path.abspath(args.source)
         self.prefix = os.path.abspath(args.prefix)
+        self.installer_exe = os.path.abspath(getattr(args, "installer", None) or
+                                             os.path.join(self.build, "MarlowindSetup.exe"))
         self.shots = os.path.join(self.build, "screenshots")
         os.makedirs(self.shots, exist_ok=True)
         self.home = os.path.join(self.build, "e2e-home")
@@ -288,9 +290,9 @@ class Session:
 
     # --- the installer -------------------------------------------------------------------
     def start_installer(self, exe=None):
-        exe = exe or os.path.join(self.build, "MarlowindSetup.exe")
+        """Starts `exe` (default: the installer the session runs, --installer or the build's)."""
         started = time.monotonic()
-        self.installer = subprocess.Popen(["wine", exe], env=self.env,
+        self.installer = subprocess.Popen(["wine", exe or self.installer_exe], env=self.env,
                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # On screen: the foreground window is mapped and shows page 1's buttons.
         wait_for(self.foreground, 60, "the wizard window", 0.02)
@@ -735,9 +737,26 @@ def scenario_startup(s):
           % (size, rsrc, (size - rsrc) / 1024))
 
 
+def scenario_signed(s):
+    """The signed copy of the installer installs as the unsigned one does: the signature is
+    appended to the file and leaves the payloads read from its resources as they were."""
+    check(s.installer_exe != os.path.join(s.build, "MarlowindSetup.exe"),
+          "the signed scenario runs the signed copy (--installer)")
+    reset_install(s)
+    start_and_press_install(s)
+    s.wait_page(4, timeout=120, save="signed-page4")
+    s.click_button("close")
+    code = s.wait_exit()
+    check(code == 0, "signed installer exit code %s" % code)
+    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+    wait_for(lambda: s.running(messenger), 30, "the installed messenger", 0.5)
+    check_expected_install(s)
+
+
 SCENARIOS = {"happy": scenario_happy, "cancel": scenario_cancel, "pointer": scenario_pointer,
              "failing": scenario_failing, "damaged": scenario_damaged,
-             "startup": scenario_startup, "keyboard": scenario_keyboard, "second": scenario_second}
+             "startup": scenario_startup, "keyboard": scenario_keyboard, "second": scenario_second,
+             "signed": scenario_signed}
 
 
 def log(*args):
@@ -754,6 +773,7 @@ def run_scenario(scenarios):
     parser.add_argument("--build", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--prefix", required=True)
+    parser.add_argument("--installer", help="the installer to run (default: the build's)")
     args = parser.parse_args()
     s = Session(args)
     stale = os.path.join(s.shots, "failed-%s.png" % args.scenario)
