@@ -142,6 +142,11 @@ void InstallFiles()
         files.Commit();
     }
 
+    WriteInstallRecords();
+}
+
+void WriteInstallRecords()
+{
     WriteUninstallEntry();
     CreateProgramShortcuts();
     CreateStartMenuShortcuts();

@@ -26,6 +26,11 @@ void InstallFiles();
 // "Resource %s not found", EZlibError); touches no file.
 void CheckInstallResources();
 
+// The final steps of InstallFiles, in their order: the uninstall entry, the program and Start
+// menu links, the autostart value, the install path, the default settings and the first-run
+// flag. The first error ends them there (ERegistryException, EOleSysError, EIntfCastError).
+void WriteInstallRecords();
+
 // "Cannot use folder "%s": it is a link to another place" (the folder without its trailing
 // separator).
 class EFolderLinkError : public Exception {

@@ -111,17 +111,6 @@ void FloorFileSteps(const std::wstring& installFolder, const std::wstring& share
         ::DeleteFileW((installFolder + p.StreamFile).c_str());
 }
 
-void FinalSteps()
-{
-    WriteUninstallEntry();
-    CreateProgramShortcuts();
-    CreateStartMenuShortcuts();
-    WriteAutostartEntry();
-    WriteInstallPath();
-    WriteDefaultSettings();
-    WriteFirstTimeFlag();
-}
-
 // The check against the whole sequence (over the installation of the round before), less its
 // two pauses, and against the floor, side by side in every round.
 void MeasureSequence(int rounds)
@@ -140,7 +129,7 @@ void MeasureSequence(int rounds)
         InstallFiles();
         sequence.push_back(Now() - t0);
         t0 = Now();
-        FinalSteps();
+        WriteInstallRecords();
         finalSteps.push_back(Now() - t0);
         t0 = Now();
         ::Sleep(100);

@@ -12,15 +12,6 @@
 #include "install/KnownFolders_win32.h"
 
 namespace {
-// Every file of a folder with its content.
-std::map<std::string, Bytes> Snapshot(const std::string& folder)
-{
-    std::map<std::string, Bytes> files;
-    for (const std::string& name : FolderEntries(folder))
-        files[name] = ReadAll(folder + "\\" + name);
-    return files;
-}
-
 class InstallOverLinks : public ::testing::Test {
 protected:
     void SetUp() override
@@ -32,7 +23,7 @@ protected:
         ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr));
         WriteAll(scratch_ + "\\wall1.png", "the user's own picture");
         WriteAll(scratch_ + "\\diary.txt", "the user's own file");
-        before_ = Snapshot(scratch_);
+        before_ = FolderSnapshot(scratch_);
     }
     // Links go first, as names, so that nothing below follows them.
     void Clean()
@@ -57,7 +48,7 @@ TEST_F(InstallOverLinks, SharedFolderThatIsALinkStopsTheRunBeforeAnythingIsWritt
     ResourceDll dll(MW_RES_FULL);
     EXPECT_EQ(ErrorOf([] { InstallFiles(); }),
               "Cannot use folder \"" + shared_ + "\": it is a link to another place");
-    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_EQ(FolderSnapshot(scratch_), before_);
     EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Marlowind"));
     EXPECT_FALSE(PathIsFile(DesktopLink()));
@@ -70,7 +61,7 @@ TEST_F(InstallOverLinks, PictureThatIsALinkIsNeverWrittenThrough)
     ResourceDll dll(MW_RES_FULL);
     EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Cannot create file \"" + shared_ + "\\wall1.png\". " +
                                                    SystemErrorText(kErrorLinkRefused));
-    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_EQ(FolderSnapshot(scratch_), before_);
     // The link itself is left in place, and nothing after it was written.
     EXPECT_EQ(ReadAll(shared_ + "\\wall1.png"), before_["wall1.png"]);
     EXPECT_FALSE(PathIsFile(shared_ + "\\wall2.png"));
@@ -82,6 +73,6 @@ TEST_F(InstallOverLinks, DesktopLinkNamePlantedAsALinkIsNotSavedThrough)
     ASSERT_TRUE(PlantUnixLink(W(DesktopLink()), W(scratch_ + "\\diary.txt")));
     ResourceDll dll(MW_RES_FULL);
     EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "no error");
-    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_EQ(FolderSnapshot(scratch_), before_);
     EXPECT_TRUE(ReadLink(ProgramsLink()).Loaded) << "the other links are made as before";
 }

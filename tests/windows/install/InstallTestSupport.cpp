@@ -305,3 +305,11 @@ ResourceDll::~ResourceDll()
     if (module_)
         ::FreeLibrary(module_);
 }
+
+std::map<std::string, Bytes> FolderSnapshot(const std::string& folder)
+{
+    std::map<std::string, Bytes> files;
+    for (const std::string& name : FolderEntries(folder))
+        files[name] = ReadAll(folder + "\\" + name);
+    return files;
+}

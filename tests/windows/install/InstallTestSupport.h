@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ bool PathIsFile(const std::string& path);
 bool PathIsFolder(const std::string& path);
 // Names of the entries of a folder (no "." and "..").
 std::vector<std::string> FolderEntries(const std::string& folder);
+// Every file directly in `folder`, by name, with its content.
+std::map<std::string, Bytes> FolderSnapshot(const std::string& folder);
 // Removes a folder with everything below it; a missing one is fine.
 void RemoveTree(const std::string& path);
 

@@ -13,14 +13,6 @@
 #include "uninstall/InstallationItems_win32.h"
 
 namespace {
-std::map<std::string, Bytes> Snapshot(const std::string& folder)
-{
-    std::map<std::string, Bytes> files;
-    for (const std::string& name : FolderEntries(folder))
-        files[name] = ReadAll(folder + "\\" + name);
-    return files;
-}
-
 class UninstallOverLinks : public ::testing::Test {
 protected:
     void SetUp() override
@@ -34,7 +26,7 @@ protected:
         ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr));
         WriteAll(scratch_ + "\\wall1.png", "the user's own picture");
         WriteAll(scratch_ + "\\diary.txt", "the user's own file");
-        before_ = Snapshot(scratch_);
+        before_ = FolderSnapshot(scratch_);
     }
     void Clean()
     {
@@ -69,7 +61,7 @@ TEST_F(UninstallOverLinks, SharedFolderThatIsALinkIsNeitherFollowedNorRemoved)
 
     const std::vector<RemovalFailure> failures = RemoveInstallation();
 
-    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_EQ(FolderSnapshot(scratch_), before_);
     EXPECT_NE(::GetFileAttributesA(shared_.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     // Only the shared folder's items stay, each refused as a link; the rest is gone.
     const std::map<std::string, DWORD> shared = SharedFailures(failures, shared_);
@@ -89,7 +81,7 @@ TEST_F(UninstallOverLinks, PictureThatIsALinkKeepsItsTarget)
 
     const std::vector<RemovalFailure> failures = RemoveInstallation();
 
-    EXPECT_EQ(Snapshot(scratch_), before_);
+    EXPECT_EQ(FolderSnapshot(scratch_), before_);
     const std::map<std::string, DWORD> shared = SharedFailures(failures, shared_);
     EXPECT_EQ(shared, (std::map<std::string, DWORD>{{"\\wall1.png", kErrorLinkRefused}}));
     EXPECT_EQ(failures.size(), 1u);
