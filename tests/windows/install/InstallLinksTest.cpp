@@ -4,41 +4,20 @@
 
 #include <map>
 
-#include "../WineLinks.h"
-#include "InstallTestSupport.h"
+#include "PlantedLinkFixture.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
 
 namespace {
-class InstallOverLinks : public ::testing::Test {
+class InstallOverLinks : public PlantedLinkTest {
 protected:
     void SetUp() override
     {
-        shared_ = TestSharedFolder();
-        shared_.pop_back();
-        scratch_ = N(GetSpecialFolder(CSIDL_COMMON_APPDATA)) + "\\MarlowindScratch";
-        Clean();
-        ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr));
-        WriteAll(scratch_ + "\\wall1.png", "the user's own picture");
-        WriteAll(scratch_ + "\\diary.txt", "the user's own file");
-        before_ = FolderSnapshot(scratch_);
+        FindFolders();
+        FillScratch();
     }
-    // Links go first, as names, so that nothing below follows them.
-    void Clean()
-    {
-        RemoveTreeOnHost(W(DesktopLink()));
-        RemoveTreeOnHost(W(shared_ + "\\wall1.png"));
-        if (::GetFileAttributesA(shared_.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
-            RemoveTreeOnHost(W(shared_));
-        RemoveTreeOnHost(W(scratch_));
-        WipeInstallation();
-    }
-    void TearDown() override { Clean(); }
-
-    std::string shared_, scratch_;
-    std::map<std::string, Bytes> before_;
 };
 }  // namespace
 

@@ -5,38 +5,22 @@
 #include <map>
 #include <memory>
 
-#include "../WineLinks.h"
-#include "InstallTestSupport.h"
+#include "PlantedLinkFixture.h"
 #include "common/SafeFiles_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 
 namespace {
-class UninstallOverLinks : public ::testing::Test {
+class UninstallOverLinks : public PlantedLinkTest {
 protected:
     void SetUp() override
     {
-        shared_ = TestSharedFolder();
-        shared_.pop_back();
-        scratch_ = N(GetSpecialFolder(CSIDL_COMMON_APPDATA)) + "\\MarlowindScratch";
-        Clean();
+        FindFolders();
         ResourceDll dll(MW_RES_FULL);
         ASSERT_EQ(ErrorOf([] { InstallFiles(); }), "no error");
-        ASSERT_TRUE(::CreateDirectoryA(scratch_.c_str(), nullptr));
-        WriteAll(scratch_ + "\\wall1.png", "the user's own picture");
-        WriteAll(scratch_ + "\\diary.txt", "the user's own file");
-        before_ = FolderSnapshot(scratch_);
+        FillScratch();
     }
-    void Clean()
-    {
-        RemoveTreeOnHost(W(shared_ + "\\wall1.png"));
-        if (::GetFileAttributesA(shared_.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
-            RemoveTreeOnHost(W(shared_));
-        RemoveTreeOnHost(W(scratch_));
-        WipeInstallation();
-    }
-    void TearDown() override { Clean(); }
 
     // The failures that name a path below the shared folder, with their codes.
     static std::map<std::string, DWORD> SharedFailures(const std::vector<RemovalFailure>& failures,
@@ -48,9 +32,6 @@ protected:
                 out[N(f.Item.Path).substr(shared.size())] = f.Error;
         return out;
     }
-
-    std::string shared_, scratch_;
-    std::map<std::string, Bytes> before_;
 };
 }  // namespace
 
