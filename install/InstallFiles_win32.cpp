@@ -13,26 +13,6 @@
 #include "install/Registry_win32.h"
 #include "install/Shortcuts_win32.h"
 
-const PayloadEntry kPayloads[4] = {
-    {"MRLWND", L"Marlowind.zip", L"Marlowind.exe"},
-    {"MRLWNDT", L"Ririvud.zip", L"Ririvud"},
-    {"UNINSTALL", L"UninstallMW.zip", L"UninstallMW.exe"},
-    {"UPDATE", L"Marlupdate.zip", L"MarlUpdate.exe"},
-};
-
-const RawFileEntry kInstallFolderFiles[2] = {
-    {"URL", "ONWEB", L"Marlowind on the web.url"},
-    {"TXT", "LICENSE", L"License.txt"},
-};
-
-const RawFileEntry kSharedDataFiles[9] = {
-    {"PNG", "WALL1", L"wall1.png"},     {"PNG", "WALL2", L"wall2.png"},
-    {"PNG", "WALL3", L"wall3.png"},     {"PNG", "WALL4", L"wall4.png"},
-    {"PNG", "SMWALL1", L"smwall1.png"}, {"PNG", "SMWALL2", L"smwall2.png"},
-    {"PNG", "SMWALL3", L"smwall3.png"}, {"PNG", "SMWALL4", L"smwall4.png"},
-    {"PNG", "ABOUT", L"about.png"},
-};
-
 namespace {
 // Files an earlier installation left in the install folder. The theme's stream file is listed,
 // not the theme itself: that one is overwritten when it is inflated.

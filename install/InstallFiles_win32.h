@@ -1,5 +1,6 @@
 #pragma once
 #include "common/Exception.h"
+#include "common/ProductFacts.h"
 
 // The install sequence: folders, payload files, shared pictures, then the registry records and
 // links. Runs synchronously on the calling thread (which must have COM initialised) and keeps
@@ -37,21 +38,3 @@ class EFolderLinkError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// One payload: the "ZIP" resource, its temporary stream file and its target in the install
-// folder.
-struct PayloadEntry {
-    const char* Resource;
-    const wchar_t* StreamFile;
-    const wchar_t* TargetFile;
-};
-extern const PayloadEntry kPayloads[4];
-
-// One file written as stored: resource type and name, and its file name.
-struct RawFileEntry {
-    const char* Type;
-    const char* Resource;
-    const wchar_t* FileName;
-};
-extern const RawFileEntry kInstallFolderFiles[2];  // the web shortcut and the licence
-extern const RawFileEntry kSharedDataFiles[9];     // wallpapers, thumbnails, about picture

@@ -1,5 +1,6 @@
 #include "install/InstallPaths_win32.h"
 
+#include "common/ProductFacts.h"
 #include "install/KnownFolders_win32.h"
 
 std::wstring ProgramFilesFolder()
@@ -9,16 +10,16 @@ std::wstring ProgramFilesFolder()
 
 std::wstring InstallFolder()
 {
-    return ProgramFilesFolder() + L"\\Marlowind\\";
+    return ProgramFilesFolder() + kProductSubfolder;
 }
 
 std::wstring SharedDataFolder()
 {
-    return RequireSpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Marlowind\\";
+    return RequireSpecialFolder(CSIDL_COMMON_APPDATA) + kProductSubfolder;
 }
 
 std::wstring StartMenuFolder()
 {
     const std::wstring programs = GetSpecialFolder(CSIDL_COMMON_PROGRAMS);
-    return programs.empty() ? std::wstring() : programs + L"\\Marlowind\\";
+    return programs.empty() ? std::wstring() : programs + kProductSubfolder;
 }

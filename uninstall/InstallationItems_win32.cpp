@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "common/ProductFacts.h"
 #include "common/UniqueHandle_win32.h"
-#include "install/InstallFiles_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
 #include "install/LinkName.h"
@@ -11,10 +11,6 @@
 #include "system/Shutdown_win32.h"
 
 namespace {
-const PayloadEntry& kMessenger = kPayloads[0];
-const PayloadEntry& kUninstaller = kPayloads[2];
-const PayloadEntry& kUpdater = kPayloads[3];
-
 std::string UninstallEntryKey()
 {
     return std::string(kUninstallKey) + "\\" + kUninstallSubkey;
@@ -32,7 +28,7 @@ LONG EntryDeletable()
 
 void AddLinks(std::vector<RemovalItem>& items, const std::wstring& installFolder)
 {
-    const std::wstring messenger = LinkNameFor(installFolder + kMessenger.TargetFile);
+    const std::wstring messenger = LinkNameFor(installFolder + kMessengerPayload.TargetFile);
     const std::wstring desktop = ShortcutFolder(slDesktop);
     if (!desktop.empty())
         items.push_back(FileRemoval(LinkPathFor(desktop, L"", messenger)));
@@ -67,7 +63,7 @@ std::vector<RemovalItem> InstallationItems()
     const std::wstring sharedFolder = SharedDataFolder();
     std::vector<RemovalItem> items;
     for (const PayloadEntry& p : kPayloads)
-        if (&p != &kUninstaller)
+        if (&p != &kUninstallerPayload)
             items.push_back(FileRemoval(installFolder + p.TargetFile));
     for (const RawFileEntry& f : kInstallFolderFiles)
         items.push_back(FileRemoval(installFolder + f.FileName));
@@ -93,7 +89,7 @@ std::vector<RemovalItem> UninstallEntryItems()
 
 std::wstring InstalledUninstallerPath()
 {
-    return InstallFolder() + kUninstaller.TargetFile;
+    return InstallFolder() + kUninstallerPayload.TargetFile;
 }
 
 bool UninstallEntryKept()
@@ -107,12 +103,12 @@ bool UninstallEntryKept()
 
 std::wstring InstalledMessengerPath()
 {
-    return InstallFolder() + kMessenger.TargetFile;
+    return InstallFolder() + kMessengerPayload.TargetFile;
 }
 
 std::wstring InstalledUpdaterPath()
 {
-    return InstallFolder() + kUpdater.TargetFile;
+    return InstallFolder() + kUpdaterPayload.TargetFile;
 }
 
 std::vector<RemovalFailure> RemoveInstallation()
