@@ -1,26 +1,14 @@
 #pragma once
 // Every text the wizard shows, exactly as the user sees it (UTF-16), plus the fixed 8-bit
-// literals the forms use (resource names, font face, program file names).
-// Header-only: the skin code takes its default button captions from here without linking app/.
-#include <cstddef>
+// literals the forms use (resource names, font face, program file names). Names of the
+// product's files, folders and captions, and the default button captions the skin shares, come
+// from common/ProductFacts.h; the names here are the wizard's for them.
+#include "common/ProductFacts.h"
 
 // Message of the error raised when the background window can't be made layered. The 8-bit copy
 // is for the exception, whose message is in the system code page.
 inline constexpr const wchar_t* SLayeredNotSupported = L"layered windows isn't supported";
 inline constexpr const char* SLayeredNotSupportedA = "layered windows isn't supported";
-
-// Default captions 1 to 6 of the button face painter, used when it is given no caption.
-inline constexpr const wchar_t* SCaptionYes = L"Yes";
-inline constexpr const wchar_t* SCaptionNo = L"No";
-inline constexpr const wchar_t* SCaptionOk = L"Ok";
-inline constexpr const wchar_t* SCaptionLicense = L"License";
-inline constexpr const wchar_t* SCaptionFeedback = L"Feedback";
-inline constexpr const wchar_t* SCaptionSave = L"Save";
-inline constexpr size_t SDefaultCaptionCount = 6;
-// SDefaultCaptions[i - 1] is default caption i.
-inline constexpr const wchar_t* SDefaultCaptions[SDefaultCaptionCount] = {
-    SCaptionYes, SCaptionNo, SCaptionOk, SCaptionLicense, SCaptionFeedback, SCaptionSave,
-};
 
 // Wizard buttons.
 inline constexpr const wchar_t* SButtonNext = L"Next";        // pages 1 and 2
@@ -30,7 +18,7 @@ inline constexpr const wchar_t* SButtonInstall = L"Install";  // page 3
 inline constexpr const wchar_t* SButtonClose = L"Close";      // page 4
 
 // Caption of the background form.
-inline constexpr const wchar_t* SBackgroundCaption = L"Marlowind setup";
+inline constexpr const wchar_t* SBackgroundCaption = kSetupCaption;
 // Title of every page.
 inline constexpr const wchar_t* SWizardTitle = L"Marlowind Setup Wizard";
 // Agreement label, page 2.
@@ -53,17 +41,17 @@ inline constexpr const wchar_t* SFinishedText =
     L"completed you will be invited to enter your Facebook or Google account login credentials.";
 
 // 8-bit literals of the form code (system code page).
-inline constexpr const char* SApplicationTitle = "Marlowind setup";
+inline constexpr const char* SApplicationTitle = kSetupCaptionA;
 inline constexpr const char* SFontCalibri = "Calibri";
 inline constexpr const char* SResourceTypePng = "PNG";
-inline constexpr const char* SResourceTypeTxt = "TXT";
+inline constexpr const char* SResourceTypeTxt = kLicenseFile.Type;
 inline constexpr const char* SResourceRadioOn = "RADIOON";
 inline constexpr const char* SResourceRadioOff = "RADIOOFF";
-inline constexpr const char* SResourceLicense = "LICENSE";
+inline constexpr const char* SResourceLicense = kLicenseFile.Resource;
 // Parts of paths and the shell's verb, UTF-16 like every path.
-inline constexpr const wchar_t* SInstallSubfolder = L"\\Marlowind\\";
+inline constexpr const wchar_t* SInstallSubfolder = kProductSubfolder;
 // The two spellings are deliberate: the running-copy check uses the first, the finish step the
 // second (file names on Windows compare without regard to case).
-inline constexpr const wchar_t* SMessengerExeClosing = L"Marlowind.exe";
-inline constexpr const wchar_t* SMessengerExeFinish = L"MarloWind.exe";
+inline constexpr const wchar_t* SMessengerExeClosing = kMessengerPayload.TargetFile;
+inline constexpr const wchar_t* SMessengerExeFinish = kMessengerStartFile;
 inline constexpr const wchar_t* SShellVerbOpen = L"open";

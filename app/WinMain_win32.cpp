@@ -13,7 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     HardenProcessStart();
     // A second start (a double click that took twice) shows the wizard already running.
-    const SingleInstance instance(L"MarlowindSetup.Wizard");
+    const SingleInstance instance(kWizardInstanceName);
     if (!instance.First()) {
         BringToFront(FindOtherCopysWindow(L"TSetupWizardH", 5000));
         return 0;

@@ -14,19 +14,6 @@
 #include "install/Shortcuts_win32.h"
 
 namespace {
-// Files an earlier installation left in the install folder. The theme's stream file is listed,
-// not the theme itself: that one is overwritten when it is inflated.
-const wchar_t* const kStaleInstallFiles[] = {
-    L"Marlowind.exe", L"Ririvud.zip", L"UninstallMW.exe",
-    L"MarlUpdate.exe", L"Marlowind on the web.url", L"License.txt",
-};
-// The other names the sequence writes in the install folder: the theme, and stream files an
-// interrupted run left. They are set aside with the files above, so that a failure can put
-// back everything the run would have replaced.
-const wchar_t* const kReplacedInstallFiles[] = {
-    L"Ririvud", L"Marlowind.zip", L"UninstallMW.zip", L"Marlupdate.zip",
-};
-
 std::wstring WithoutSeparator(const std::wstring& folder)
 {
     return folder.substr(0, folder.find_last_not_of(L'\\') + 1);
@@ -57,10 +44,16 @@ void EnsureSharedFolder(FileTransaction& files, const std::wstring& folder)
 
 void WriteInstallFolder(FileTransaction& files, const std::wstring& folder)
 {
-    for (const wchar_t* name : kStaleInstallFiles)
-        files.SetAside(folder + name);
-    for (const wchar_t* name : kReplacedInstallFiles)
-        files.SetAside(folder + name);
+    // Every name the sequence writes in the install folder is set aside, so that a failure can
+    // put back everything the run would have replaced: first the files an earlier installation
+    // left (for the theme, which is overwritten when it is inflated, its stream file), then the
+    // theme and the stream files an interrupted run left.
+    for (const PayloadEntry& p : kPayloads)
+        files.SetAside(folder + (&p == &kThemePayload ? p.StreamFile : p.TargetFile));
+    for (const RawFileEntry& f : kInstallFolderFiles)
+        files.SetAside(folder + f.FileName);
+    for (const PayloadEntry& p : kPayloads)
+        files.SetAside(folder + (&p == &kThemePayload ? p.TargetFile : p.StreamFile));
     // Give the file system time to let go of files just moved (a closing messenger, a virus
     // scanner) before their names are written anew.
     ::Sleep(100);

@@ -4,20 +4,13 @@
 #include "install/InstallPaths_win32.h"
 #include "install/Registry_win32.h"
 
-const char* const kConfigKey = "SOFTWARE\\Marlowind\\Config";
-const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char* const kUninstallSubkey = "Marlowind";
-const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char* const kProductKey = "Software\\Marlowind";
-const char* const kUninstallEntryValues[6] = {"DisplayName", "UnInstallString", "DisplayIcon",
-                                              "Publisher",   "EstimatedSize",   "DisplayVersion"};
-const char* const kAutostartValue = "MarloWind";
-const char* const kInstallPathValue = "InstallPath";
-const char* const kFirstTimeValue = "IsFirstTime";
-const DefaultSetting kDefaultSettings[6] = {
-    {"autostart", true}, {"soundeffects", true}, {"showsearchbox", true},
-    {"showclock", true}, {"showpopup", true},    {"showconsole", false},
-};
+namespace {
+// A folder path without its trailing separator.
+std::wstring WithoutSeparator(const std::wstring& folder)
+{
+    return folder.substr(0, folder.find_last_not_of(L'\\') + 1);
+}
+}  // namespace
 
 void WriteConfigFlag(const std::string& name, bool value)
 {
@@ -38,30 +31,30 @@ void WriteUninstallEntry()
         throw ERegistryException(Format("Failed to create key %s", kUninstallSubkey));
     registry.CreateKey(kUninstallSubkey);
     registry.OpenKey(kUninstallSubkey, true);
-    registry.WriteString(kUninstallEntryValues[0], "Marlowind instant messenger");
-    registry.WriteString(kUninstallEntryValues[1], folder + "uninstallmw.exe");
-    registry.WriteString(kUninstallEntryValues[2], folder + "uninstallmw.exe");
-    registry.WriteString(kUninstallEntryValues[3], "Marlowind");
-    registry.WriteInteger(kUninstallEntryValues[4], 15800);
+    registry.WriteString(kUninstallEntryValues[0], kDisplayName);
+    registry.WriteString(kUninstallEntryValues[1], folder + kUninstallEntryProgram);
+    registry.WriteString(kUninstallEntryValues[2], folder + kUninstallEntryProgram);
+    registry.WriteString(kUninstallEntryValues[3], kPublisher);
+    registry.WriteInteger(kUninstallEntryValues[4], kEstimatedSizeKiB);
     registry.WriteString(kUninstallEntryValues[5], MW_VERSION_TEXT);
 }
 
 void WriteAutostartEntry()
 {
-    const std::string programFiles = RegistryPathText(ProgramFilesFolder());
+    const std::string messenger = RegistryPathText(InstallFolder() + kMessengerPayload.TargetFile);
     TRegistry registry;
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     registry.OpenKey(kRunKey, true);
-    registry.WriteString(kAutostartValue, programFiles + "\\Marlowind\\Marlowind.exe");
+    registry.WriteString(kAutostartValue, messenger);
 }
 
 void WriteInstallPath()
 {
-    const std::string programFiles = RegistryPathText(ProgramFilesFolder());
+    const std::string folder = RegistryPathText(WithoutSeparator(InstallFolder()));
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
     registry.OpenKey(kProductKey, true);
-    registry.WriteString(kInstallPathValue, programFiles + "\\Marlowind");
+    registry.WriteString(kInstallPathValue, folder);
 }
 
 void WriteDefaultSettings()

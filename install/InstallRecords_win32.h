@@ -4,26 +4,10 @@
 // values of the same names are overwritten, nothing is read or deleted.
 #include <string>
 
-// The messenger's settings key below HKEY_CURRENT_USER.
-extern const char* const kConfigKey;               // "SOFTWARE\Marlowind\Config"
-extern const char* const kUninstallKey;            // "SOFTWARE\...\CurrentVersion\Uninstall"
-extern const char* const kUninstallSubkey;         // "Marlowind"
-extern const char* const kRunKey;                  // HKLM "Software\...\CurrentVersion\Run"
-extern const char* const kProductKey;              // "Software\Marlowind"
+#include "common/ProductFacts.h"
 
-// Value names of the records (the uninstaller removes the same ones).
-extern const char* const kUninstallEntryValues[6];  // DisplayName ... DisplayVersion below the
-                                                    // uninstall entry, in the order written
-extern const char* const kAutostartValue;          // "MarloWind" below kRunKey
-extern const char* const kInstallPathValue;        // "InstallPath" below kProductKey
-extern const char* const kFirstTimeValue;          // "IsFirstTime" below kProductKey
-
-// The messenger's first-run settings below kConfigKey, in the order they are written.
-struct DefaultSetting {
-    const char* Name;
-    bool Value;
-};
-extern const DefaultSetting kDefaultSettings[6];
+// Key and value names, the first-run settings and the entry's data are in
+// common/ProductFacts.h (kConfigKey, kUninstallKey, kUninstallEntryValues, kDefaultSettings, ...).
 
 // Writes `name` as REG_DWORD 1 or 0 below HKCU\SOFTWARE\Marlowind\Config. When the key can't
 // be opened nothing is written and nothing is reported; a refused write raises

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "common/ProductFacts.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/ComPtr_win32.h"
@@ -14,8 +15,6 @@
 #include "install/InstallPaths_win32.h"
 #include "install/KnownFolders_win32.h"
 #include "install/LinkName.h"
-
-const wchar_t* const kMenuSubfolder = L"Marlowind";
 
 namespace {
 std::string GuidText(REFGUID id)
@@ -93,9 +92,9 @@ bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
 
 void CreateProgramShortcuts()
 {
-    const std::wstring messenger = InstallFolder() + L"Marlowind.exe";
-    WriteShortcut(messenger, slDesktop, L"", L"", L"", L"Marlowind messenger", saCreate);
-    WriteShortcut(messenger, slCommonPrograms, L"", L"", L"", L"Marlowind messenger", saCreate);
+    const std::wstring messenger = InstallFolder() + kMessengerPayload.TargetFile;
+    WriteShortcut(messenger, slDesktop, L"", L"", L"", kMessengerLinkDescription, saCreate);
+    WriteShortcut(messenger, slCommonPrograms, L"", L"", L"", kMessengerLinkDescription, saCreate);
 }
 
 void CreateStartMenuShortcuts()
@@ -104,7 +103,10 @@ void CreateStartMenuShortcuts()
     const std::wstring menu = StartMenuFolder();
     if (!menu.empty() && !DirectoryExists(menu))
         ::CreateDirectoryW(menu.c_str(), nullptr);
-    WriteShortcut(folder + L"Marlowind.exe", slCommonPrograms, kMenuSubfolder, L"", L"", L"Marlowind messenger", saCreate);
-    WriteShortcut(folder + L"Marlowind on the web.url", slCommonPrograms, kMenuSubfolder, L"", L"", L"Marlowind on the web", saCreate);
-    WriteShortcut(folder + L"License.txt", slCommonPrograms, kMenuSubfolder, L"", L"", L"Marlowind license", saCreate);
+    WriteShortcut(folder + kMessengerPayload.TargetFile, slCommonPrograms, kMenuSubfolder, L"", L"",
+                  kMessengerLinkDescription, saCreate);
+    WriteShortcut(folder + kWebShortcutFile.FileName, slCommonPrograms, kMenuSubfolder, L"", L"",
+                  kWebLinkDescription, saCreate);
+    WriteShortcut(folder + kLicenseFile.FileName, slCommonPrograms, kMenuSubfolder, L"", L"",
+                  kLicenseLinkDescription, saCreate);
 }

@@ -52,9 +52,6 @@ bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
                    const std::wstring& arguments, const std::wstring& description,
                    ShortcutAction action);
 
-// The folder of the all-users programs menu that holds the product's links.
-extern const wchar_t* const kMenuSubfolder;  // "Marlowind"
-
 // Links to the installed messenger on the desktop and in the all-users programs menu.
 void CreateProgramShortcuts();
 

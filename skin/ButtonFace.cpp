@@ -1,6 +1,6 @@
 #include "skin/ButtonFace.h"
 
-#include "app/UnitStrings.h"
+#include "common/ProductFacts.h"
 
 std::wstring DefaultCaption(int index)
 {

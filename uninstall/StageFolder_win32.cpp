@@ -8,8 +8,6 @@
 #include <cwchar>
 #include <vector>
 
-const wchar_t* const kStageFolderPrefix = L"MarlowindUninstall.";
-const wchar_t* const kStageExecutable = L"UninstallMW.exe";
 const wchar_t* const kStageFolderAccess = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 namespace {

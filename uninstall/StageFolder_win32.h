@@ -8,12 +8,12 @@
 
 #include <string>
 
+#include "common/ProductFacts.h"
 #include "common/UniqueHandle_win32.h"
 
-// Name prefix of the stage folders: "MarlowindUninstall." + process id + "." + random digits.
-extern const wchar_t* const kStageFolderPrefix;
-// The one file a stage folder holds: the uninstaller's copy, "UninstallMW.exe".
-extern const wchar_t* const kStageExecutable;
+// Stage folders are named kStageFolderPrefix + process id + "." + random digits.
+// The one file a stage folder holds: the uninstaller's copy, under its installed name.
+inline constexpr const wchar_t* kStageExecutable = kUninstallerPayload.TargetFile;
 
 // The temporary folder with a trailing separator; empty when the system gives none.
 std::wstring TempFolderW();

@@ -4,7 +4,6 @@
 
 #include "common/SystemError_win32.h"
 
-const wchar_t* const kUninstallCaption = L"Marlowind setup";
 const wchar_t* const kConfirmText =
     L"Do you want to remove Marlowind instant messenger and all of its components from your "
     L"computer?";

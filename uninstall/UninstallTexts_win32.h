@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "common/CodePage_win32.h"
+#include "common/ProductFacts.h"
 #include "uninstall/Removal_win32.h"
 
-extern const wchar_t* const kUninstallCaption;  // "Marlowind setup"
+inline constexpr const wchar_t* kUninstallCaption = kSetupCaption;
 extern const wchar_t* const kConfirmText;       // the Yes/No question
 extern const wchar_t* const kRemovedText;       // everything was removed
 
