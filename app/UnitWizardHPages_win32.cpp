@@ -78,7 +78,6 @@ void TSetupWizardH::ShowPage(int page)
 {
     if (page < 1 || page > 4)
         return;
-    const std::wstring folder = InstallFolder();
     const int centre = Width() / 2;
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
@@ -140,7 +139,8 @@ void TSetupWizardH::ShowPage(int page)
         break;
     }
     case 3:
-        CloseRunningInstances(folder + SMessengerExeClosing);
+        if (const std::wstring folder = InstallFolder(); !folder.empty())
+            CloseRunningInstances(folder + SMessengerExeClosing);
         AddButton(SButtonBack, 30, kButtonTop, brPage2);
         AddButton(SButtonInstall, 110, kButtonTop, brPage4);
         AddButton(SButtonCancel, 200, kButtonTop, brFinish);

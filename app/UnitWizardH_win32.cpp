@@ -4,15 +4,12 @@
 #include "app/UnitWizard_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/InstallRecords_win32.h"
+#include "install/InstallPaths_win32.h"
 #include "install/KnownFolders_win32.h"
 #include "skin/PngLoader.h"
 #include "system/Shutdown_win32.h"
 
 TSetupWizardH* SetupWizardH = nullptr;
-
-namespace {
-constexpr int kCsidlProgramFiles = 38;
-}
 
 TSetupWizardH::TSetupWizardH(TForm* owner)
     : TForm(owner), Image(new TImage32Control), Panel(new TPanel), Agreement(new TMemo)
@@ -108,12 +105,20 @@ LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 std::wstring TSetupWizardH::InstallFolder() const
 {
-    return ProgramFilesFolder() + SInstallSubfolder;
+    try {
+        return ::InstallFolder();
+    } catch (const ESpecialFolderError&) {
+        return std::wstring();
+    }
 }
 
 std::wstring TSetupWizardH::ProgramFilesFolder() const
 {
-    return GetSpecialFolder(kCsidlProgramFiles);
+    try {
+        return ::ProgramFilesFolder();
+    } catch (const ESpecialFolderError&) {
+        return std::wstring();
+    }
 }
 
 void TSetupWizardH::InstallFiles()

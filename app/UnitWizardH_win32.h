@@ -83,9 +83,11 @@ public:
     void InstallFiles();
     void WriteUninstallEntry();
     void CloseRunningInstances(const std::wstring& path);
-    // GetSpecialFolder(program files) + "\Marlowind\" (just "\Marlowind\" when there is none).
+    // The engine's install folder (InstallPaths_win32.h), or empty when the system has no
+    // program-files folder: nothing can be installed there, so nothing is closed or started,
+    // and the install itself reports the missing folder.
     std::wstring InstallFolder() const;
-    // GetSpecialFolder(program files); empty when there is none.
+    // The engine's program-files folder; empty when there is none.
     std::wstring ProgramFilesFolder() const;
 
 protected:
