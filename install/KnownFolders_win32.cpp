@@ -13,17 +13,14 @@ std::wstring GetSpecialFolder(int csidl)
 
 std::wstring GetStartMenuFolder(HWND owner)
 {
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_STARTMENU, &list)) || !list)
+    UniqueItemIdList list;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_STARTMENU, list.receive())) || !list)
         return std::wstring();
     wchar_t path[MAX_PATH] = {};
-    std::wstring result;
-    if (::SHGetPathFromIDListW(list, path)) {
-        path[MAX_PATH - 1] = L'\0';
-        result = path;
-    }
-    FreeItemIdList(list);
-    return result;
+    if (!::SHGetPathFromIDListW(list.get(), path))
+        return std::wstring();
+    path[MAX_PATH - 1] = L'\0';
+    return path;
 }
 
 void FreeItemIdList(LPITEMIDLIST list)

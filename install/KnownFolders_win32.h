@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/Exception.h"
+#include "common/UniqueHandle_win32.h"
 
 // The path of special folder `csidl` (SHGetFolderPathW of shell32, current path, current
 // user), or an empty string when the system has none.
@@ -19,6 +20,8 @@ std::wstring GetStartMenuFolder(HWND owner = nullptr);
 
 // Frees an item-id list that the shell allocated; null is ignored.
 void FreeItemIdList(LPITEMIDLIST list);
+// An item-id list the shell allocated, freed with FreeItemIdList.
+using UniqueItemIdList = UniqueResource<WinTraits<LPITEMIDLIST, NullValue<LPITEMIDLIST>, FreeItemIdList>>;
 
 // A special folder that the system can't name.
 class ESpecialFolderError : public Exception {

@@ -4,33 +4,20 @@
 
 #include <memory>
 
+#include "common/UniqueInflate.h"
+
 EZlibError::EZlibError(int code) : Exception(zError(code)), code_(code) {}
-
-namespace {
-class InflateState {
-public:
-    InflateState()
-    {
-        const int rc = inflateInit(&stream_);
-        if (rc != Z_OK)
-            throw EZlibError(rc);
-    }
-    ~InflateState() { inflateEnd(&stream_); }
-    InflateState(const InflateState&) = delete;
-    InflateState& operator=(const InflateState&) = delete;
-    z_stream* get() { return &stream_; }
-
-private:
-    z_stream stream_{};
-};
-}  // namespace
 
 uint64_t InflateStream(ByteSource& source, ByteSink& sink)
 {
     std::unique_ptr<Bytef[]> in(new Bytef[kInflateBlockSize]);
     std::unique_ptr<Bytef[]> out(new Bytef[kInflateBlockSize]);
-    InflateState state;
-    z_stream* z = state.get();
+    z_stream stream{};
+    const int init = inflateInit(&stream);
+    if (init != Z_OK)
+        throw EZlibError(init);
+    const UniqueInflate ended(&stream);
+    z_stream* z = &stream;
     uint64_t total = 0;
     bool sourceEnded = false;
     for (;;) {

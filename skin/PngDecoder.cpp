@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include "common/UniqueInflate.h"
 #include "skin/Adler32.h"
 #include "skin/PngChunks.h"
 #include "skin/PngFilters.h"
@@ -44,9 +45,9 @@ public:
     {
         if (inflateInit(&z_) != Z_OK)
             Fail(kNoMemory);
+        zEnd_.reset(&z_);
         inflateValidate(&z_, 0);
     }
-    ~ImageDataStream() { inflateEnd(&z_); }
     ImageDataStream(const ImageDataStream&) = delete;
     ImageDataStream& operator=(const ImageDataStream&) = delete;
 
@@ -162,6 +163,7 @@ private:
     }
 
     z_stream z_{};
+    UniqueInflate zEnd_;  // after z_, so that it ends the stream before z_ goes
     uint32_t adler_ = 1;
     uint32_t tail_ = 0;              // the last four bytes taken from the input, first byte highest
     const uint8_t* piece_ = nullptr;  // where the piece of input in use starts

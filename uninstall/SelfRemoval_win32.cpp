@@ -58,8 +58,7 @@ bool StartSecondStage()
             PROCESS_INFORMATION pi = {};
             if (::CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                  temp.c_str(), &si, &pi)) {
-                ::CloseHandle(pi.hThread);
-                ::CloseHandle(pi.hProcess);
+                const UniqueHandle thread(pi.hThread), process(pi.hProcess);
                 started = true;
             }
         }
@@ -75,6 +74,7 @@ UniqueHandle SecondStageStarter(const wchar_t* commandLine)
     LPWSTR* args = ::CommandLineToArgvW(commandLine, &count);
     if (!args)
         return UniqueHandle();
+    UniqueLocal argsOwner(args);
     unsigned long long value = 0;
     bool parsed = false;
     if (count == 3 && std::wcscmp(args[1], kContinueOption) == 0 && args[2][0] != L'\0') {
@@ -82,7 +82,7 @@ UniqueHandle SecondStageStarter(const wchar_t* commandLine)
         value = std::wcstoull(args[2], &end, 10);
         parsed = end && *end == L'\0' && value != 0;
     }
-    ::LocalFree(args);
+    argsOwner.reset();
     if (!parsed)
         return UniqueHandle();
     HANDLE h = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));

@@ -35,27 +35,20 @@ bool SamePath(const std::wstring& a, const std::wstring& b)
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// Owner of a FindFirstFileW search; skips "." and "..".
+// A FindFirstFileW search over a folder's entries; skips "." and "..".
 class FolderSearch {
 public:
     explicit FolderSearch(const std::wstring& pattern)
         : handle_(::FindFirstFileW(pattern.c_str(), &entry_))
     {
-        found_ = handle_ != INVALID_HANDLE_VALUE;
+        found_ = static_cast<bool>(handle_);
         SkipDots();
     }
-    ~FolderSearch()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            ::FindClose(handle_);
-    }
-    FolderSearch(const FolderSearch&) = delete;
-    FolderSearch& operator=(const FolderSearch&) = delete;
     bool Found() const { return found_; }
     const WIN32_FIND_DATAW& Entry() const { return entry_; }
     void Next()
     {
-        found_ = ::FindNextFileW(handle_, &entry_) != FALSE;
+        found_ = ::FindNextFileW(handle_.get(), &entry_) != FALSE;
         SkipDots();
     }
 
@@ -64,10 +57,10 @@ private:
     {
         while (found_ && (std::wcscmp(entry_.cFileName, L".") == 0 ||
                           std::wcscmp(entry_.cFileName, L"..") == 0))
-            found_ = ::FindNextFileW(handle_, &entry_) != FALSE;
+            found_ = ::FindNextFileW(handle_.get(), &entry_) != FALSE;
     }
     WIN32_FIND_DATAW entry_ = {};
-    HANDLE handle_;
+    UniqueFind handle_;
     bool found_ = false;
 };
 
