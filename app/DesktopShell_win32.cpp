@@ -7,7 +7,7 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include "install/ComPtr_win32.h"
+#include "common/ComPtr_win32.h"
 
 namespace {
 // A VARIANT cleared on every path.

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "common/ByteSink.h"
 #include "common/ByteSource.h"
 #include "common/Exception.h"
 #include "common/UniqueHandle_win32.h"
-#include "install/ByteSink.h"
 
 // "Cannot create file "%s". %s": the full path and the system's text for the error.
 class EFCreateError : public Exception {

@@ -1,6 +1,6 @@
 #include "install/KnownFolders_win32.h"
 
-#include "install/ComPtr_win32.h"
+#include "common/ComPtr_win32.h"
 
 std::wstring GetSpecialFolder(int csidl)
 {

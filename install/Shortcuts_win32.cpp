@@ -7,10 +7,10 @@
 
 #include <vector>
 
+#include "common/ComPtr_win32.h"
 #include "common/ProductFacts.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
-#include "install/ComPtr_win32.h"
 #include "install/FileStreams_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/KnownFolders_win32.h"

@@ -4,9 +4,9 @@
 // whatever the size of the stream or of what it inflates to.
 #include <cstdint>
 
+#include "common/ByteSink.h"
 #include "common/ByteSource.h"
 #include "common/Exception.h"
-#include "install/ByteSink.h"
 
 // A zlib failure; the message is zlib's text for the code ("data error", "buffer error", ...).
 class EZlibError : public Exception {

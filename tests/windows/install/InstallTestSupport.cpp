@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "common/CodePage_win32.h"
+#include "common/ComPtr_win32.h"
 #include "common/Resources_win32.h"
-#include "install/ComPtr_win32.h"
 #include "install/KnownFolders_win32.h"
 
 namespace {
