@@ -5,18 +5,13 @@
 
 #include <vector>
 
+#include "common/PathParts.h"
+
 const wchar_t* const kSharedFolderAccess =
     L"O:BAG:SYD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-std::wstring WithoutTrailingSeparators(std::wstring path)
-{
-    while (path.size() > 3 && path.back() == L'\\')
-        path.pop_back();
-    return path;
-}
 
 bool SameName(const std::wstring& a, const std::wstring& b)
 {

@@ -1,8 +1,8 @@
 #include "forms/ErrorText.h"
 
+#include "common/MessageText.h"
+
 std::string ErrorDisplayText(const std::string& message)
 {
-    if (!message.empty() && message.back() == '.')
-        return message;
-    return message + ".";
+    return WithFullStop(message);
 }

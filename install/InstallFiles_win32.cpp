@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/CodePage_win32.h"
+#include "common/PathParts.h"
 #include "common/Resources_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "install/FileStreams_win32.h"
@@ -14,17 +15,12 @@
 #include "install/Shortcuts_win32.h"
 
 namespace {
-std::wstring WithoutSeparator(const std::wstring& folder)
-{
-    return folder.substr(0, folder.find_last_not_of(L'\\') + 1);
-}
-
 // Any user may have made the shared folder beforehand, as a link to a place of their choosing.
 void RefuseLinkedFolder(const std::wstring& folder)
 {
     if (CheckFolderNotLink(folder) == kErrorLinkRefused)
         throw EFolderLinkError(Format("Cannot use folder \"%s\": it is a link to another place",
-                                      ToSystemCodePage(WithoutSeparator(folder)).c_str()));
+                                      ToSystemCodePage(WithoutTrailingSeparators(folder)).c_str()));
 }
 
 // The shared folder is made with its own access list, or given it when it was there already,
@@ -33,7 +29,7 @@ void RefuseLinkedFolder(const std::wstring& folder)
 // folder made here is the transaction's to remove again if it stays empty.
 void EnsureSharedFolder(FileTransaction& files, const std::wstring& folder)
 {
-    const std::wstring path = WithoutSeparator(folder);
+    const std::wstring path = WithoutTrailingSeparators(folder);
     if (CreateFolderWithAccess(path, kSharedFolderAccess) == ERROR_SUCCESS) {
         files.FolderCreated(folder);
         return;

@@ -1,16 +1,9 @@
 #include "install/InstallRecords_win32.h"
 
+#include "common/PathParts.h"
 #include "common/ProductVersion.h"
 #include "install/InstallPaths_win32.h"
 #include "install/Registry_win32.h"
-
-namespace {
-// A folder path without its trailing separator.
-std::wstring WithoutSeparator(const std::wstring& folder)
-{
-    return folder.substr(0, folder.find_last_not_of(L'\\') + 1);
-}
-}  // namespace
 
 void WriteConfigFlag(const std::string& name, bool value)
 {
@@ -50,7 +43,7 @@ void WriteAutostartEntry()
 
 void WriteInstallPath()
 {
-    const std::string folder = RegistryPathText(WithoutSeparator(InstallFolder()));
+    const std::string folder = RegistryPathText(WithoutTrailingSeparators(InstallFolder()));
     TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
     registry.OpenKey(kProductKey, true);

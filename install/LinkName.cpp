@@ -1,17 +1,8 @@
 #include "install/LinkName.h"
 
-namespace {
-// Index just past the last folder or drive delimiter, 0 when there is none.
-size_t FileNameStart(const std::wstring& path)
-{
-    const size_t d = path.find_last_of(L"\\:");
-    return d == std::wstring::npos ? 0 : d + 1;
-}
-}  // namespace
-
 std::wstring LinkNameFor(const std::wstring& target)
 {
-    std::wstring name = target.substr(FileNameStart(target));
+    std::wstring name = ExtractFileName(target);
     const size_t dot = name.rfind(L'.');
     if (dot != std::wstring::npos)
         name.erase(dot);
@@ -24,9 +15,4 @@ std::wstring LinkPathFor(const std::wstring& folder, const std::wstring& subfold
     if (subfolder.empty())
         return folder + L"\\" + linkName;
     return folder + L"\\" + subfolder + L"\\" + linkName;
-}
-
-std::wstring FolderOf(const std::wstring& target)
-{
-    return target.substr(0, FileNameStart(target));
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Forming the names and paths of shell links from the file a link opens. Paths are UTF-16;
-// "\" and ":" end a folder or drive part.
+// "\", "/" and ":" end a folder or drive part.
 #include <string>
 
-// The link's file name: the file-name part of `target` (after its last "\" or ":") with the
+#include "common/PathParts.h"  // FolderOf, for the link's working folder
+
+// The link's file name: the file-name part of `target` (ExtractFileName) with the
 // extension (from the last "." of that part) replaced by ".lnk", or ".lnk" appended when the
 // part has no extension. "C:\x\Marlowind.exe" gives "Marlowind.lnk".
 std::wstring LinkNameFor(const std::wstring& target);
@@ -12,6 +14,3 @@ std::wstring LinkNameFor(const std::wstring& target);
 // empty. Nothing is added or removed otherwise.
 std::wstring LinkPathFor(const std::wstring& folder, const std::wstring& subfolder,
                          const std::wstring& linkName);
-
-// The folder part of `target` up to and including its last "\" or ":"; empty when it has none.
-std::wstring FolderOf(const std::wstring& target);

@@ -23,9 +23,3 @@ bool SameTextAscii(const std::string& a, const std::string& b)
             return false;
     return true;
 }
-
-std::string ExtractFileName(const std::string& path)
-{
-    const size_t cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}

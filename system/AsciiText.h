@@ -4,11 +4,10 @@
 // paths that differ in a non-ASCII letter's case are different paths here.
 #include <string>
 
+#include "common/PathParts.h"  // ExtractFileName
+
 // `text` with a-z turned into A-Z; every other byte unchanged.
 std::string AsciiUpperCase(std::string text);
 
 // True when `a` and `b` are byte for byte equal after ASCII upper-casing.
 bool SameTextAscii(const std::string& a, const std::string& b);
-
-// The part of `path` after its last '\', '/' or ':'; the whole path when it has none.
-std::string ExtractFileName(const std::string& path);

@@ -1,6 +1,7 @@
 #include "uninstall/Removal_win32.h"
 
 #include "common/CodePage_win32.h"
+#include "common/PathParts.h"
 #include "common/SafeFiles_win32.h"
 #include "uninstall/RegistryRemoval_win32.h"
 
@@ -23,12 +24,6 @@ RemovalOutcome Fail(DWORD code, DWORD* error)
     return RemovalOutcome::Failed;
 }
 
-std::wstring ParentFolder(const std::wstring& path)
-{
-    const size_t cut = path.find_last_of(L'\\');
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-}
-
 // Names are removed only where neither they nor their folder are a link: a link planted by a
 // user is never followed, its target never cleared or deleted.
 RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
@@ -40,7 +35,7 @@ RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED, error);
-    if (CheckFolderNotLink(ParentFolder(path)) == kErrorLinkRefused)
+    if (CheckFolderNotLink(FolderOf(path)) == kErrorLinkRefused)
         return Fail(kErrorLinkRefused, error);
     // A program closed a moment ago, or the process that started us, may hold its
     // executable for a little while after it ended.

@@ -7,15 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "common/PathParts.h"
 #include "uninstall/StageFolder_win32.h"
 
 const wchar_t* const kContinueOption = L"/continue";
 
 namespace {
+// The folder a file is in, without a trailing separator.
 std::wstring FolderPart(const std::wstring& path)
 {
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    return WithoutTrailingSeparators(FolderOf(path));
 }
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/MessageText.h"
 #include "common/SystemError_win32.h"
 
 const wchar_t* const kConfirmText =
@@ -17,9 +18,7 @@ std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool ent
         L"removed:\n\n";
     for (const RemovalFailure& f : failures) {
         text += DescribeItem(f.Item);
-        std::string reason = SystemErrorText(f.Error);
-        while (!reason.empty() && (reason.back() == '.' || reason.back() == ' '))
-            reason.pop_back();
+        const std::string reason = WithoutFullStop(SystemErrorText(f.Error));
         if (!reason.empty())
             text += L" (" + FromSystemCodePage(reason) + L")";
         text += L"\n";

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/Exception.h"
+#include "common/MessageText.h"
 #include "common/ProgramIcon_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 #include "uninstall/SelfRemoval_win32.h"
@@ -26,10 +27,9 @@ int RemoveAndReport()
         }
         Show(FailureReport(failures, UninstallEntryKept()), MB_OK | MB_ICONWARNING);
     } catch (const std::exception& e) {
-        std::wstring text = FromSystemCodePage(e.what());
-        if (!text.empty() && text.back() != L'.')
-            text += L'.';
-        Show(L"Marlowind instant messenger could not be removed.\n\n" + text, MB_OK | MB_ICONERROR);
+        Show(L"Marlowind instant messenger could not be removed.\n\n" +
+                 WithFullStop(FromSystemCodePage(e.what())),
+             MB_OK | MB_ICONERROR);
     }
     return 1;
 }
