@@ -3,6 +3,7 @@
 
 #include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
+#include "install/KnownFolders_win32.h"
 
 namespace {
 constexpr int kBack = 30, kNext = 110, kCancel = 200;
@@ -218,4 +219,36 @@ TEST_F(WizardTest, InstallErrorIsReportedAndLeavesTheWizardOpen)
     EXPECT_EQ(SetupWizardH->Image->Layers().Count(), 0) << "no Close button after a failure";
     EXPECT_EQ(Screen.Cursor(), crDefault);
     EXPECT_NE(SetupWizard, nullptr);
+}
+
+// Without a program-files folder page 3 still offers its buttons (there is no installed copy to
+// close), and Install reports the missing folder before anything is written.
+TEST_F(WizardTest, UnknownProgramFilesFolderIsReportedByTheInstall)
+{
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion";
+    wchar_t saved[MAX_PATH] = {};
+    DWORD size = sizeof saved;
+    ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", RRF_RT_REG_SZ, nullptr,
+                             saved, &size),
+              ERROR_SUCCESS);
+    const auto set = [&](const std::wstring& value) {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    set(L"");
+    const std::wstring lookedUp = GetSpecialFolder(CSIDL_PROGRAM_FILES);
+    const std::wstring folder = SetupWizardH->InstallFolder();
+    SetupWizardH->Agreed = true;
+    SetupWizardH->ClearPage();
+    SetupWizardH->ShowPage(3);
+    const size_t buttons = PressedFaces().size();
+    ClickButton(kNext);
+    set(saved);
+
+    ASSERT_EQ(lookedUp, L"") << "the lookup did not lose the folder";
+    EXPECT_EQ(folder, L"");
+    EXPECT_EQ(buttons, 3u);
+    EXPECT_EQ(errors_, std::vector<std::string>{"Cannot find the program files folder (CSIDL 38)"});
+    EXPECT_EQ(::GetFileAttributesW(L"\\Marlowind"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_NE(SetupWizardH, nullptr) << "the wizard stays open";
 }
