@@ -75,7 +75,7 @@ UniqueHandle SecondStageStarter(const wchar_t* commandLine)
     LPWSTR* args = ::CommandLineToArgvW(commandLine, &count);
     if (!args)
         return UniqueHandle();
-    UniqueLocal argsOwner(args);
+    const UniqueLocal argsOwner(args);
     unsigned long long value = 0;
     bool parsed = false;
     if (count == 3 && std::wcscmp(args[1], kContinueOption) == 0 && args[2][0] != L'\0') {
@@ -83,7 +83,6 @@ UniqueHandle SecondStageStarter(const wchar_t* commandLine)
         value = std::wcstoull(args[2], &end, 10);
         parsed = end && *end == L'\0' && value != 0;
     }
-    argsOwner.reset();
     if (!parsed)
         return UniqueHandle();
     HANDLE h = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
