@@ -1,23 +1,195 @@
 #include "common/Exception.h"
 
 #include <cstdarg>
-#include <cstdio>
-#include <vector>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+// The directive being expanded: flags, width, precision and length modifier.
+struct Spec {
+    bool left = false;
+    bool zero = false;
+    int width = 0;
+    int precision = -1;
+    int longs = 0;  // -2 char, -1 short, 0 int, 1 long, 2 long long, 3 size_t
+};
+
+void Pad(std::string& out, size_t length, const Spec& spec, char fill)
+{
+    if (spec.width > 0 && length < static_cast<size_t>(spec.width))
+        out.append(static_cast<size_t>(spec.width) - length, fill);
+}
+
+void AppendField(std::string& out, const char* text, size_t length, const Spec& spec)
+{
+    if (!spec.left)
+        Pad(out, length, spec, ' ');
+    out.append(text, length);
+    if (spec.left)
+        Pad(out, length, spec, ' ');
+}
+
+void AppendNumber(std::string& out, bool negative, uint64_t magnitude, unsigned base,
+                  bool upper, const Spec& spec)
+{
+    const char* digitChars = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    char digits[24];
+    size_t n = 0;
+    do {
+        digits[n++] = digitChars[magnitude % base];
+        magnitude /= base;
+    } while (magnitude != 0);
+    if (spec.precision == 0 && n == 1 && digits[0] == '0')
+        n = 0;
+    size_t zeros = spec.precision > 0 && static_cast<size_t>(spec.precision) > n
+                       ? static_cast<size_t>(spec.precision) - n
+                       : 0;
+    const size_t sign = negative ? 1 : 0;
+    if (spec.zero && !spec.left && spec.precision < 0 && spec.width > 0 &&
+        static_cast<size_t>(spec.width) > n + sign)
+        zeros = static_cast<size_t>(spec.width) - n - sign;
+    const size_t length = sign + zeros + n;
+    if (!spec.left)
+        Pad(out, length, spec, ' ');
+    if (negative)
+        out += '-';
+    out.append(zeros, '0');
+    while (n > 0)
+        out += digits[--n];
+    if (spec.left)
+        Pad(out, length, spec, ' ');
+}
+
+int ReadCount(const char*& p, va_list& args)
+{
+    if (*p == '*') {
+        ++p;
+        return va_arg(args, int);
+    }
+    int value = 0;
+    while (*p >= '0' && *p <= '9')
+        value = value * 10 + (*p++ - '0');
+    return value;
+}
+}  // namespace
+
+// Expands the directives the program's texts use: %s %c %d %i %u %x %X %% with the flags '-' and
+// '0', a width, a precision and the length modifiers h, l, ll and z. It writes what the C library's
+// printf writes for them, without pulling that family (and its floating-point conversion) into
+// the programs. Any other directive is copied as it stands.
+std::string FormatArgs(const char* format, va_list caller)
+{
+    // A copy of our own, so that helpers can take it by reference on every ABI.
+    va_list args;
+    va_copy(args, caller);
+    std::string out;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (*p != '%') {
+            out += *p;
+            continue;
+        }
+        const char* directive = p++;
+        Spec spec;
+        for (;; ++p) {
+            if (*p == '-')
+                spec.left = true;
+            else if (*p == '0')
+                spec.zero = true;
+            else
+                break;
+        }
+        spec.width = ReadCount(p, args);
+        if (spec.width < 0) {
+            spec.left = true;
+            spec.width = -spec.width;
+        }
+        if (*p == '.') {
+            ++p;
+            spec.precision = ReadCount(p, args);
+            if (spec.precision < 0)
+                spec.precision = -1;
+        }
+        if (*p == 'h') {
+            ++p;
+            spec.longs = -1;
+            if (*p == 'h') {
+                ++p;
+                spec.longs = -2;
+            }
+        } else if (*p == 'l') {
+            ++p;
+            spec.longs = 1;
+            if (*p == 'l') {
+                ++p;
+                spec.longs = 2;
+            }
+        } else if (*p == 'z') {
+            ++p;
+            spec.longs = 3;
+        }
+        switch (*p) {
+        case '%':
+            out += '%';
+            break;
+        case 's': {
+            const char* s = va_arg(args, const char*);
+            if (s == nullptr)
+                s = "(null)";
+            size_t length = std::strlen(s);
+            if (spec.precision >= 0 && length > static_cast<size_t>(spec.precision))
+                length = static_cast<size_t>(spec.precision);
+            AppendField(out, s, length, spec);
+            break;
+        }
+        case 'c': {
+            const char c = static_cast<char>(va_arg(args, int));
+            AppendField(out, &c, 1, spec);
+            break;
+        }
+        case 'd':
+        case 'i': {
+            int64_t v = spec.longs == 1   ? va_arg(args, long)
+                        : spec.longs == 2 ? va_arg(args, long long)
+                        : spec.longs == 3 ? static_cast<int64_t>(va_arg(args, size_t))
+                                          : va_arg(args, int);
+            if (spec.longs == -1)
+                v = static_cast<short>(v);
+            else if (spec.longs == -2)
+                v = static_cast<signed char>(v);
+            const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+            AppendNumber(out, v < 0, magnitude, 10, false, spec);
+            break;
+        }
+        case 'u':
+        case 'x':
+        case 'X': {
+            uint64_t v = spec.longs == 1   ? va_arg(args, unsigned long)
+                         : spec.longs == 2 ? va_arg(args, unsigned long long)
+                         : spec.longs == 3 ? va_arg(args, size_t)
+                                           : va_arg(args, unsigned);
+            if (spec.longs == -1)
+                v = static_cast<unsigned short>(v);
+            else if (spec.longs == -2)
+                v = static_cast<unsigned char>(v);
+            AppendNumber(out, false, v, *p == 'u' ? 10 : 16, *p == 'X', spec);
+            break;
+        }
+        default:
+            if (*p == '\0')
+                --p;
+            out.append(directive, static_cast<size_t>(p - directive + 1));
+            break;
+        }
+    }
+    va_end(args);
+    return out;
+}
 
 std::string Format(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string out;
-    if (needed > 0) {
-        std::vector<char> buffer(static_cast<size_t>(needed) + 1);
-        std::vsnprintf(buffer.data(), buffer.size(), format, args);
-        out.assign(buffer.data(), static_cast<size_t>(needed));
-    }
+    std::string out = FormatArgs(format, args);
     va_end(args);
     return out;
 }

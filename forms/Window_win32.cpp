@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <set>
-#include <stdexcept>
 
 #include "common/SystemError_win32.h"
 #include "common/UniqueHandle_win32.h"
@@ -286,7 +285,7 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND window, UINT message, WPARAM wP
     } catch (const std::exception& e) {
         Application.HandleException(e);
     } catch (...) {
-        Application.HandleException(std::runtime_error("Unknown error"));
+        Application.HandleException(Exception("Unknown error"));
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);

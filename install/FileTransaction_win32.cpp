@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/CodePage_win32.h"
+#include "common/DecimalText.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
@@ -13,7 +14,7 @@ constexpr int kMaxAsideNames = 100;
 
 std::wstring AsideName(const std::wstring& path, int attempt)
 {
-    return attempt == 0 ? path + L".old" : path + L".old" + std::to_wstring(attempt + 1);
+    return attempt == 0 ? path + L".old" : path + L".old" + DecimalText(static_cast<unsigned>(attempt + 1));
 }
 
 bool IsFolder(DWORD attributes)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/DecimalText.h"
 #include "common/PathParts.h"
 #include "uninstall/StageFolder_win32.h"
 
@@ -52,8 +53,7 @@ bool StartSecondStage()
                               &self, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, TRUE, 0)) {
             const UniqueHandle selfOwner(self);
             std::wstring commandLine = L"\"" + copy + L"\" " + kContinueOption + L" " +
-                                       std::to_wstring(static_cast<unsigned long long>(
-                                           reinterpret_cast<uintptr_t>(self)));
+                                       DecimalText(reinterpret_cast<uintptr_t>(self));
             STARTUPINFOW si = {};
             si.cb = sizeof si;
             PROCESS_INFORMATION pi = {};

@@ -2,6 +2,7 @@
 #define _CRT_RAND_S
 #include "uninstall/StageFolder_win32.h"
 
+#include "common/DecimalText.h"
 #include "common/SafeFiles_win32.h"
 
 #include <cstdlib>
@@ -120,12 +121,13 @@ std::vector<FolderEntry> EntriesOf(HANDLE folder, size_t most)
     return entries;
 }
 
+// The process id in decimal, a full stop and `random` as eight hexadecimal digits.
 std::wstring StageName(unsigned random)
 {
-    wchar_t digits[32] = {};
-    std::swprintf(digits, 32, L"%lu.%08x", static_cast<unsigned long>(::GetCurrentProcessId()),
-                  random);
-    return std::wstring(kStageFolderPrefix) + digits;
+    std::wstring name = std::wstring(kStageFolderPrefix) + DecimalText(::GetCurrentProcessId()) + L'.';
+    for (int shift = 28; shift >= 0; shift -= 4)
+        name += L"0123456789abcdef"[(random >> shift) & 0xf];
+    return name;
 }
 }  // namespace
 

@@ -134,6 +134,13 @@ TEST_F(StageFolders, EachStageIsANewFolderNeverOneThatExisted)
         ASSERT_FALSE(stage.Path.empty());
         made_.push_back(stage.Path);
         EXPECT_TRUE(IsStageFolderName(temp_, stage.Path));
+        // The prefix, the process id in decimal, a full stop and eight lower-case hex digits.
+        const std::wstring own = std::wstring(kStageFolderPrefix) +
+                                 std::to_wstring(::GetCurrentProcessId()) + L".";
+        const std::wstring name = stage.Path.substr(temp_.size());
+        EXPECT_EQ(name.substr(0, own.size()), own);
+        EXPECT_EQ(name.size(), own.size() + 8) << name.c_str();
+        EXPECT_EQ(name.find_first_not_of(L"0123456789abcdef", own.size()), std::wstring::npos);
         EXPECT_TRUE(names.insert(stage.Path).second);
         // Held, it can't be renamed away and replaced.
         EXPECT_FALSE(::MoveFileW(stage.Path.c_str(), (scratch_ + L"\\moved").c_str()));

@@ -1,0 +1,94 @@
+// Our own versions of the few C++ runtime entry points whose library versions drag large unused
+// parts into every program: the verbose terminate handler links the symbol demangler and the C99
+// printf family, and the library's std::__throw_* helpers (called by the inline code of string
+// and vector) construct std::logic_error and friends, whose copy-on-write strings bring the old
+// string ABI's instantiations and std::random_device with them.
+//
+// Each definition here replaces a whole member of the static libstdc++: the object defines every
+// symbol of the members it stands in for (functexcept.o, vterminate.o), so the linker never
+// takes those members as well. mw_common's link options make every program that links mw_common
+// take this object.
+#include <cxxabi.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
+#include <typeinfo>
+
+#include "common/Exception.h"
+
+namespace {
+[[noreturn]] void ThrowText(const char* what)
+{
+    throw Exception(what);
+}
+
+void Say(const char* text)
+{
+    std::fputs(text, stderr);
+}
+}  // namespace
+
+namespace std {
+// The errors of the standard containers and strings ("basic_string::_M_create",
+// "vector::_M_realloc_insert", ...) keep their texts; what reports them sees an std::exception
+// whose what() is the library's text, as before.
+void __throw_logic_error(const char* what) { ThrowText(what); }
+void __throw_domain_error(const char* what) { ThrowText(what); }
+void __throw_invalid_argument(const char* what) { ThrowText(what); }
+void __throw_length_error(const char* what) { ThrowText(what); }
+void __throw_out_of_range(const char* what) { ThrowText(what); }
+void __throw_runtime_error(const char* what) { ThrowText(what); }
+void __throw_range_error(const char* what) { ThrowText(what); }
+void __throw_overflow_error(const char* what) { ThrowText(what); }
+void __throw_underflow_error(const char* what) { ThrowText(what); }
+
+// The library's format has only %s, %zu and %%, all of which Format writes the same way.
+void __throw_out_of_range_fmt(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string what = FormatArgs(format, args);
+    va_end(args);
+    throw Exception(std::move(what));
+}
+
+// These carry no text and cost nothing: the standard types, as the library throws them.
+void __throw_bad_exception() { throw bad_exception(); }
+void __throw_bad_alloc() { throw bad_alloc(); }
+void __throw_bad_array_new_length() { throw bad_array_new_length(); }
+void __throw_bad_cast() { throw bad_cast(); }
+void __throw_bad_typeid() { throw bad_typeid(); }
+}  // namespace std
+
+namespace __gnu_cxx {
+// std::terminate's default handler. It says what the library's verbose handler says, with the
+// exception type's mangled name (no demangler), and ends the program through abort(), as before.
+void __verbose_terminate_handler()
+{
+    static bool terminating = false;
+    if (terminating) {
+        Say("terminate called recursively\n");
+        std::abort();
+    }
+    terminating = true;
+    if (const std::type_info* type = abi::__cxa_current_exception_type()) {
+        Say("terminate called after throwing an instance of '");
+        Say(type->name());
+        Say("'\n");
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            Say("  what():  ");
+            Say(e.what());
+            Say("\n");
+        } catch (...) {
+        }
+    } else {
+        Say("terminate called without an active exception\n");
+    }
+    std::abort();
+}
+}  // namespace __gnu_cxx
