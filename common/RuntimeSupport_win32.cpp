@@ -4,10 +4,16 @@
 // and vector) construct std::logic_error and friends, whose copy-on-write strings bring the old
 // string ABI's instantiations and std::random_device with them.
 //
+// The exception state of each thread lives in a fiber-local slot of our own rather than in the
+// runtime's emulated thread-local variable: that emulation is what links the posix thread
+// library's once-flags, key tables, read-write locks and condition variables.
+//
 // Each definition here replaces a whole member of the static libstdc++: the object defines every
-// symbol of the members it stands in for (functexcept.o, vterminate.o), so the linker never
-// takes those members as well. mw_common's link options make every program that links mw_common
+// symbol of the members it stands in for (functexcept.o, vterminate.o, eh_globals.o), so the
+// linker never takes those members as well. mw_common's link options make every program that links mw_common
 // take this object.
+#include <windows.h>
+
 #include <cxxabi.h>
 
 #include <cstdarg>
@@ -29,7 +35,64 @@ void Say(const char* text)
 {
     std::fputs(text, stderr);
 }
+
+// A thread's exception state as the C++ ABI lays it out: the stack of caught exceptions and the
+// count of those thrown and not yet caught. The runtime reads and writes it; we only store it.
+struct ExceptionState {
+    void* caughtExceptions;
+    unsigned int uncaughtExceptions;
+};
+
+void WINAPI FreeExceptionState(void* state)
+{
+    if (state)
+        ::HeapFree(::GetProcessHeap(), 0, state);
+}
+
+// The slot is made on first use; a thread that loses the race to make it frees its own.
+DWORD ExceptionStateSlot()
+{
+    static volatile LONG slot = static_cast<LONG>(FLS_OUT_OF_INDEXES);
+    LONG current = slot;
+    if (current != static_cast<LONG>(FLS_OUT_OF_INDEXES))
+        return static_cast<DWORD>(current);
+    const DWORD made = ::FlsAlloc(FreeExceptionState);
+    if (made == FLS_OUT_OF_INDEXES)
+        std::abort();
+    current = ::InterlockedCompareExchange(&slot, static_cast<LONG>(made),
+                                           static_cast<LONG>(FLS_OUT_OF_INDEXES));
+    if (current == static_cast<LONG>(FLS_OUT_OF_INDEXES))
+        return made;
+    ::FlsFree(made);
+    return static_cast<DWORD>(current);
+}
+
+ExceptionState* ThreadExceptionState()
+{
+    const DWORD slot = ExceptionStateSlot();
+    auto* state = static_cast<ExceptionState*>(::FlsGetValue(slot));
+    if (!state) {
+        // Without it no exception can be thrown or caught: as the runtime does, end the program.
+        state = static_cast<ExceptionState*>(
+            ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ExceptionState)));
+        if (!state || !::FlsSetValue(slot, state))
+            std::abort();
+    }
+    return state;
+}
 }  // namespace
+
+namespace __cxxabiv1 {
+extern "C" __cxa_eh_globals* __cxa_get_globals() noexcept
+{
+    return reinterpret_cast<__cxa_eh_globals*>(ThreadExceptionState());
+}
+
+extern "C" __cxa_eh_globals* __cxa_get_globals_fast() noexcept
+{
+    return reinterpret_cast<__cxa_eh_globals*>(ThreadExceptionState());
+}
+}  // namespace __cxxabiv1
 
 namespace std {
 // The errors of the standard containers and strings ("basic_string::_M_create",
