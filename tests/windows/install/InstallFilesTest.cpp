@@ -497,9 +497,9 @@ TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
     }
 }
 
-// A real full disk: a 768 KiB tmpfs mounted over the install folder (the test runs as root)
-// holds the earlier files and the first new ones, and fills up while the uninstaller is
-// inflated.
+// A real full disk: a 384 KiB tmpfs mounted over the install folder (the test runs as root)
+// holds the earlier files and the first new ones, and fills up while the theme is inflated (the
+// largest payload, whose size does not follow the programs' as the build changes).
 TEST_F(InstallFilesRun, FullDiskAmidTheFileStepsPutsTheEarlierInstallationBack)
 {
     MakeEarlierInstallation();
@@ -508,7 +508,7 @@ TEST_F(InstallFilesRun, FullDiskAmidTheFileStepsPutsTheEarlierInstallationBack)
     std::vector<std::pair<std::string, Bytes>> earlierFiles;
     for (const std::string& name : FolderEntries(folder))
         earlierFiles.push_back({name, ReadAll(folder + name)});
-    RunHostTool("mount", {"-t", "tmpfs", "-o", "size=768k", "tmpfs", mountPoint});
+    RunHostTool("mount", {"-t", "tmpfs", "-o", "size=384k", "tmpfs", mountPoint});
     if (!WaitUntil([&] { return FolderEntries(folder).empty(); }))
         GTEST_SKIP() << "a tmpfs can't be mounted here (needs root)";
     for (const auto& f : earlierFiles)
