@@ -156,7 +156,8 @@ std::string FormatArgs(const char* format, va_list caller)
                 v = static_cast<short>(v);
             else if (spec.longs == -2)
                 v = static_cast<signed char>(v);
-            const uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+            const uint64_t magnitude =
+                v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
             AppendNumber(out, v < 0, magnitude, 10, false, spec);
             break;
         }

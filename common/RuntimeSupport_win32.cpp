@@ -10,8 +10,8 @@
 //
 // Each definition here replaces a whole member of the static libstdc++: the object defines every
 // symbol of the members it stands in for (functexcept.o, vterminate.o, eh_globals.o), so the
-// linker never takes those members as well. mw_common's link options make every program that links mw_common
-// take this object.
+// linker never takes those members as well. mw_common's link options make every program that
+// links mw_common take this object.
 #include <windows.h>
 
 #include <cxxabi.h>

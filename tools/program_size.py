@@ -2,8 +2,10 @@
 """Size of a Windows program without its resources: the file's size less the raw size of its
 .rsrc section, read from the PE section table.
 
-    tools/program_size.py PROGRAM LIMIT           print "NAME: N bytes without resources (limit LIMIT)"
-    tools/program_size.py --check PROGRAM LIMIT   the same, and exit 1 when N is not below LIMIT
+    tools/program_size.py PROGRAM LIMIT
+        prints "NAME: N bytes without resources (limit LIMIT)"
+    tools/program_size.py --check PROGRAM LIMIT
+        the same; exits 1 when N is not below LIMIT
 """
 import os
 import struct

@@ -28,7 +28,8 @@ TEST(Format, WritesWhatPrintfWrites)
     ExpectAsPrintf("%ld %lld %lld %zu", -7L, LLONG_MIN, LLONG_MAX, SIZE_MAX);
     ExpectAsPrintf("%u %lu %llu", UINT_MAX, 4000000000UL, ULLONG_MAX);
     ExpectAsPrintf("%x %X %08x %lx %llX", 0xbeefu, 0xbeefu, 0x1fu, 0xfffffffful, ~0ull);
-    ExpectAsPrintf("[%5d|%-5d|%05d|%05d|%-05d|%.3d|%8.3d|%.0d|%.0u]", 42, 42, 42, -42, 7, 5, -5, 0, 0u);
+    ExpectAsPrintf("[%5d|%-5d|%05d|%05d|%-05d|%.3d|%8.3d|%.0d|%.0u]", 42, 42, 42, -42, 7, 5, -5, 0,
+                   0u);
     ExpectAsPrintf("[%hd|%hu|%hhd|%hhu|%hx]", 70000, 70000, 200, 300, 0x12345);
     ExpectAsPrintf("Error %lu", 2UL);
     ExpectAsPrintf("System Error.  Code: %lu.\n%s", 5UL, "Access is denied.");
