@@ -3,23 +3,10 @@
 #include <windowsx.h>
 
 #include "forms/Application_win32.h"
+#include "forms/MouseMessage_win32.h"
 
 namespace {
 constexpr UINT CM_RELEASE = WM_APP + 0x100;
-
-int ButtonOf(UINT message)
-{
-    switch (message) {
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        return 1;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        return 2;
-    default:
-        return 0;
-    }
-}
 }  // namespace
 
 TForm::TForm(TForm* owner) : owner_(owner)
@@ -95,6 +82,15 @@ void TForm::Release()
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    const TMouseButtonMessage mouse = MouseButtonMessage(message);
+    if (mouse.Edge == TMouseEdge::Down) {
+        MouseDown(mouse.Button, x, y);
+        return 0;
+    }
+    if (mouse.Edge == TMouseEdge::Up) {
+        MouseUp(mouse.Button, x, y);
+        return 0;
+    }
     switch (message) {
     case CM_RELEASE:
         delete this;
@@ -102,18 +98,8 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Close();
         return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        MouseDown(ButtonOf(message), x, y);
-        return 0;
     case WM_MOUSEMOVE:
         MouseMove(x, y);
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        MouseUp(ButtonOf(message), x, y);
         return 0;
     }
     return TWinControl::WndProc(message, wParam, lParam);

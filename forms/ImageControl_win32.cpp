@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "forms/MouseMessage_win32.h"
 #include "skin/BitmapDc_win32.h"
 
 TShiftState ShiftStateOf(WPARAM keys)
@@ -78,33 +79,24 @@ void TImage32Control::TrackLeave()
 LRESULT TImage32Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
+    const TMouseButtonMessage mouse = MouseButtonMessage(message);
+    if (mouse.Edge == TMouseEdge::Down) {
         ::SetCapture(Handle());
-        const TMouseButton b = message == WM_LBUTTONDOWN   ? mbLeft
-                               : message == WM_RBUTTONDOWN ? mbRight
-                                                           : mbMiddle;
-        MouseDown(b, ShiftStateOf(wParam), x, y);
+        MouseDown(mouse.Button, ShiftStateOf(wParam), x, y);
         return 0;
     }
+    if (mouse.Edge == TMouseEdge::Up) {
+        // Capture ends first: the release may close the window that holds it.
+        if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && ::GetCapture() == Handle())
+            ::ReleaseCapture();
+        MouseUp(mouse.Button, ShiftStateOf(wParam), x, y);
+        return 0;
+    }
+    switch (message) {
     case WM_MOUSEMOVE:
         TrackLeave();
         MouseMove(ShiftStateOf(wParam), x, y);
         return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        const TMouseButton b = message == WM_LBUTTONUP   ? mbLeft
-                               : message == WM_RBUTTONUP ? mbRight
-                                                         : mbMiddle;
-        // Capture ends first: the release may close the window that holds it.
-        if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && ::GetCapture() == Handle())
-            ::ReleaseCapture();
-        MouseUp(b, ShiftStateOf(wParam), x, y);
-        return 0;
-    }
     case WM_MOUSELEAVE:
         tracking_ = false;
         if (OnMouseLeave)

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "common/BufferedPaint_win32.h"
+
 void TMemo::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
@@ -63,17 +65,11 @@ void TMemo::PaintBuffered()
     const HDC dc = ::BeginPaint(Handle(), &ps);
     RECT client = {};
     ::GetClientRect(Handle(), &client);
-    UniqueHdc memory(::CreateCompatibleDC(dc));
-    UniqueHbitmap buffer(::CreateCompatibleBitmap(dc, client.right, client.bottom));
-    if (memory && buffer) {
-        SelectScope select(memory.get(), buffer.get());
-        ::FillRect(memory.get(), &client, background_.get());
-        // The edit control draws into a given DC instead of its own when wParam carries one.
-        DefaultHandler(WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
-        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                 ps.rcPaint.bottom - ps.rcPaint.top, memory.get(), ps.rcPaint.left,
-                 ps.rcPaint.top, SRCCOPY);
-    }
+    // The edit control draws into a given DC instead of its own when wParam carries one.
+    ::PaintBuffered(dc, client, [&](HDC buffer) {
+        ::FillRect(buffer, &client, background_.get());
+        DefaultHandler(WM_PAINT, reinterpret_cast<WPARAM>(buffer), 0);
+    });
     ::EndPaint(Handle(), &ps);
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <set>
 
+#include "common/BufferedPaint_win32.h"
 #include "common/SystemError_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "forms/Application_win32.h"
@@ -180,22 +181,8 @@ void TWinControl::OnPaint()
     PAINTSTRUCT ps;
     const HDC dc = ::BeginPaint(handle_, &ps);
     const RECT& r = ps.rcPaint;
-    if (DoubleBuffered && r.right > r.left && r.bottom > r.top) {
-        UniqueHdc memory(::CreateCompatibleDC(dc));
-        UniqueHbitmap buffer(::CreateCompatibleBitmap(dc, r.right - r.left, r.bottom - r.top));
-        if (memory && buffer) {
-            SelectScope select(memory.get(), buffer.get());
-            ::SetViewportOrgEx(memory.get(), -r.left, -r.top, nullptr);
-            Paint(memory.get(), r);
-            ::SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-            ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), 0, 0,
-                     SRCCOPY);
-        } else {
-            Paint(dc, r);
-        }
-    } else {
+    if (!DoubleBuffered || !PaintBuffered(dc, r, [&](HDC buffer) { Paint(buffer, r); }))
         Paint(dc, r);
-    }
     ::EndPaint(handle_, &ps);
 }
 
