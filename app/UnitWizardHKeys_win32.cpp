@@ -93,8 +93,9 @@ bool TSetupWizardH::KeyDown(const TKeyPress& key)
         ToggleAgreement();
         break;
     case VK_F4:
-        if (SetupWizard)
-            SetupWizard->Close();
+        // As the cross does: the background first, which closes this form.
+        if (background_)
+            background_->Close();
         else
             Close();
         break;

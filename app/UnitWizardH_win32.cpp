@@ -12,7 +12,10 @@
 TSetupWizardH* SetupWizardH = nullptr;
 
 TSetupWizardH::TSetupWizardH(TForm* owner)
-    : TForm(owner), Image(new TImage32Control), Panel(new TPanel), Agreement(new TMemo)
+    : TForm(owner),
+      Image(std::make_unique<TImage32Control>()),
+      Panel(std::make_unique<TPanel>()),
+      Agreement(std::make_unique<TMemo>())
 {
     SetBounds(0, 0, 350, 341);
     SetCaption(L"SetupWizardH");
@@ -22,13 +25,8 @@ TSetupWizardH::TSetupWizardH(TForm* owner)
 
 TSetupWizardH::~TSetupWizardH()
 {
-    // Children go before the form's window, each with its own.
-    delete Agreement;
-    delete Panel;
-    delete Image;
-    delete RadioOn;
-    delete RadioOff;
-    DestroyHandle();
+    // The members go next, each with its window (the background, then the licence box, the
+    // panel and the image), before TForm's destructor destroys the form's own.
     if (SetupWizardH == this)
         SetupWizardH = nullptr;
 }
@@ -52,13 +50,13 @@ void TSetupWizardH::CreateComponents()
     Image->OnMouseLeave = [this] { CMMouseLeave(); };
     Image->Show();
 
-    Panel->SetParent(Image);
+    Panel->SetParent(Image.get());
     Panel->SetBounds(112, 13, 185, 41);
     Panel->SetColor(clSilver);
     Panel->Handle();
 
     // Created after the panel, so it lies above it.
-    Agreement->SetParent(Image);
+    Agreement->SetParent(Image.get());
     Agreement->SetBounds(16, 24, 193, 193);
     Agreement->Handle();
 }
@@ -71,29 +69,46 @@ void TSetupWizardH::FormCreate()
     Panel->DoubleBuffered = true;
     Agreement->DoubleBuffered = true;
 
-    RadioOn = new TBitmap32;
+    RadioOn = std::make_unique<TBitmap32>();
     RadioOn->SetDrawMode(dmBlend);
-    RadioOff = new TBitmap32;
+    RadioOff = std::make_unique<TBitmap32>();
     RadioOff->SetDrawMode(dmBlend);
     LoadPngResource(SResourceRadioOn, *RadioOn);
     LoadPngResource(SResourceRadioOff, *RadioOff);
 
-    SetupWizard = new TSetupWizard(this);
-    SetupWizard->Create();
-    SetupWizard->Show();
-    SetupWizard->LoadWallpaper();
+    CreateBackground();
+    // The wallpaper placed this form in its hole: page 1 on a white surface of that size.
+    TBitmap32& surface = Image->Bitmap();
+    surface.Resize(Width(), Height());
+    surface.FillAll(0xFFFFFFFF);
+    ShowPage(1);
+}
+
+void TSetupWizardH::CreateBackground()
+{
+    background_ = std::make_unique<TSetupWizard>(this);
+    SetupWizard = background_.get();
+    background_->OnHoleMoved = [this](const TRect& hole) { PlaceInHole(hole); };
+    background_->OnClosed = [this] { Close(); };
+    background_->OnKeyDown = [this](const TKeyPress& key) { return KeyDown(key); };
+    background_->Create();
+    background_->Show();
+    background_->LoadWallpaper();
+}
+
+void TSetupWizardH::PlaceInHole(const TRect& hole)
+{
+    SetBounds(hole.Left, hole.Top, hole.Width(), hole.Height());
 }
 
 void TSetupWizardH::FormClose(TCloseAction& action)
 {
     SetupWizardH = nullptr;
-    if (SetupWizard)
-        SetupWizard->Close();
+    if (background_)
+        background_->Close();
     action = caFree;
-    delete RadioOn;
-    RadioOn = nullptr;
-    delete RadioOff;
-    RadioOff = nullptr;
+    RadioOn.reset();
+    RadioOff.reset();
 }
 
 LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -154,7 +169,7 @@ void TSetupWizardH::ToggleAgreement()
 
 void TSetupWizardH::DrawRadio()
 {
-    TBitmap32* radio = Agreed ? RadioOn : RadioOff;
+    const TBitmap32* radio = Agreed ? RadioOn.get() : RadioOff.get();
     if (!radio)
         return;
     radio->DrawOnto(Image->Bitmap(), 10, 205);

@@ -2,6 +2,7 @@
 // TSetupWizardH: the foreground wizard form, the application's main form. Its whole face is one
 // image control on which the page controller draws the four pages; it creates the layered
 // background form that frames it and lives and dies together with it.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "forms/Panel_win32.h"
 #include "skin/Bitmap32.h"
 #include "skin/ToolbarLayer.h"
+
+class TSetupWizard;
 
 // Roles a button carries, dispatched on its release.
 enum : int32_t {
@@ -26,14 +29,15 @@ public:
     explicit TSetupWizardH(TForm* owner);
     ~TSetupWizardH() override;
 
-    // Components (owned by the form).
-    TImage32Control* Image;
-    TPanel* Panel;
-    TMemo* Agreement;
+    // Components, for the form's life; the image fills the form, the panel and the licence box
+    // lie on the image.
+    const std::unique_ptr<TImage32Control> Image;
+    const std::unique_ptr<TPanel> Panel;
+    const std::unique_ptr<TMemo> Agreement;
 
     // The 13 x 13 radio images of page 2, blend draw mode; null once the form is closed.
-    TBitmap32* RadioOn = nullptr;
-    TBitmap32* RadioOff = nullptr;
+    std::unique_ptr<TBitmap32> RadioOn;
+    std::unique_ptr<TBitmap32> RadioOff;
     // The licence agreement; page 2's Next works only when it is true. Kept across pages.
     bool Agreed = false;
     // Where a press toggles Agreed: (10, 205, 25, 220) while page 2 shows, empty otherwise.
@@ -93,11 +97,17 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Components, radio images, then the background form, its wallpaper and page 1.
     void FormCreate() override;
+    // Closes the background form too (it closes this one when it goes first) and drops the
+    // radio images; the form is freed, the background with it.
     void FormClose(TCloseAction& action) override;
 
 private:
     void CreateComponents();
+    void CreateBackground();
+    // Into the background's hole (screen coordinates), at its size.
+    void PlaceInHole(const TRect& hole);
     void DrawPageFrame(int page);
     void ShowLicence();
     void DrawRadio();
@@ -115,7 +125,9 @@ private:
     bool focusShown_ = false;
     // The install is running: no key acts.
     bool busy_ = false;
+    // Declared last, so that it goes first: its window is owned by this form's.
+    std::unique_ptr<TSetupWizard> background_;
 };
 
-// The foreground form while it exists.
+// The foreground form while it is open.
 extern TSetupWizardH* SetupWizardH;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/UnitStrings.h"
-#include "app/UnitWizardH_win32.h"
 #include "common/SystemError_win32.h"
+#include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
 #include "skin/PngLoader.h"
 
@@ -13,6 +13,8 @@ TSetupWizard* SetupWizard = nullptr;
 namespace {
 constexpr int kInitialWidth = 402;
 constexpr int kInitialHeight = 332;
+// The wallpaper's transparent hole, in window coordinates: where the foreground form sits.
+constexpr TRect kHole{135, 30, 135 + 285, 30 + 260};
 }  // namespace
 
 TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner)
@@ -28,7 +30,6 @@ TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner)
 
 TSetupWizard::~TSetupWizard()
 {
-    delete Bitmap;
     DestroyHandle();
     if (SetupWizard == this)
         SetupWizard = nullptr;
@@ -43,11 +44,10 @@ void TSetupWizard::CreateParams(TCreateParams& params)
 
 void TSetupWizard::FormCreate()
 {
-    Blend.BlendOp = AC_SRC_OVER;
-    Blend.BlendFlags = 0;
-    Blend.SourceConstantAlpha = 255;
-    Blend.AlphaFormat = AC_SRC_ALPHA;
-    DC = nullptr;
+    blend_.BlendOp = AC_SRC_OVER;
+    blend_.BlendFlags = 0;
+    blend_.SourceConstantAlpha = 255;
+    blend_.AlphaFormat = AC_SRC_ALPHA;
     const HWND window = Handle();
     const LONG exStyle = ::GetWindowLongA(window, GWL_EXSTYLE);
     // A previous style of 0 would read as failure too: only the error code tells them apart.
@@ -55,10 +55,16 @@ void TSetupWizard::FormCreate()
     if (::SetWindowLongA(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED) == 0 &&
         ::GetLastError() != 0)
         throw ECEError(SLayeredNotSupportedA);
-    Bitmap = new TBitmap32;
+    Bitmap = std::make_unique<TBitmap32>();
     Bitmap->SetDrawMode(dmOpaque);
     Bitmap->SetCombineMode(cmMerge);
     SetCaption(SBackgroundCaption);
+}
+
+TRect TSetupWizard::Hole() const
+{
+    return TRect{Left() + kHole.Left, Top() + kHole.Top, Left() + kHole.Right,
+                 Top() + kHole.Bottom};
 }
 
 void TSetupWizard::LoadWallpaper()
@@ -66,23 +72,15 @@ void TSetupWizard::LoadWallpaper()
     if (Bitmap) {
         LoadPngResource("WALLPAPER", *Bitmap);
         SetBounds(Left(), Top(), Bitmap->Width(), Bitmap->Height());
-        Bitmap->FillRectangle(kForegroundOffsetX, kForegroundOffsetY,
-                              kForegroundOffsetX + kForegroundWidth,
-                              kForegroundOffsetY + kForegroundHeight, 0x00000000);
+        Bitmap->FillRectangle(kHole.Left, kHole.Top, kHole.Right, kHole.Bottom, 0x00000000);
         Bitmap->PremultiplyAlpha();
         UpdateLayered();
     } else {
         // Not layered: the window could only cover the wizard with an unpainted face.
         Hide();
     }
-    if (TSetupWizardH* wizard = SetupWizardH) {
-        wizard->SetBounds(Left() + kForegroundOffsetX, Top() + kForegroundOffsetY,
-                          kForegroundWidth, kForegroundHeight);
-        TBitmap32& surface = wizard->Image->Bitmap();
-        surface.Resize(kForegroundWidth, kForegroundHeight);
-        surface.FillAll(0xFFFFFFFF);
-        wizard->ShowPage(1);
-    }
+    if (OnHoleMoved)
+        OnHoleMoved(Hole());
     const int w = Width();
     DragRect = TRect{132, 6, w - 45, 28};
     CloseRect = TRect{w - 45, 15, w - 32, 28};
@@ -91,19 +89,15 @@ void TSetupWizard::LoadWallpaper()
 void TSetupWizard::UpdateLayered()
 {
     const HWND window = Handle();
-    DC = ::GetDC(window);
-    if (!DC)
+    const WindowDc dc(window);
+    if (!dc.get())
         RaiseLastOSError();
     POINT destination = {Left(), Top()};
     SIZE size = {Width(), Height()};
     POINT source = {0, 0};
-    const BOOL ok = ::UpdateLayeredWindow(window, DC, &destination, &size, BitmapDC(*Bitmap),
-                                          &source, 0x1FFFFFFF, &Blend, ULW_ALPHA);
-    const DWORD error = ::GetLastError();
-    ::ReleaseDC(window, DC);
-    DC = nullptr;
-    if (!ok)
-        throw EOSError(error);
+    if (!::UpdateLayeredWindow(window, dc.get(), &destination, &size, BitmapDC(*Bitmap), &source,
+                               0x1FFFFFFF, &blend_, ULW_ALPHA))
+        RaiseLastOSError();
 }
 
 void TSetupWizard::MouseDown(int, int x, int y)
@@ -112,45 +106,41 @@ void TSetupWizard::MouseDown(int, int x, int y)
         return;
     POINT cursor = {};
     ::GetCursorPos(&cursor);
-    DragOffset.x = cursor.x - Left();
-    DragOffset.y = cursor.y - Top();
+    dragOffset_.x = cursor.x - Left();
+    dragOffset_.y = cursor.y - Top();
     ::SetCapture(Handle());
-    Dragging = true;
+    dragging_ = true;
 }
 
 void TSetupWizard::MouseMove(int, int)
 {
-    if (!Dragging)
+    if (!dragging_)
         return;
     POINT cursor = {};
     ::GetCursorPos(&cursor);
-    SetBounds(cursor.x - DragOffset.x, cursor.y - DragOffset.y, Width(), Height());
-    if (TSetupWizardH* wizard = SetupWizardH) {
-        wizard->SetLeft(Left() + kForegroundOffsetX);
-        wizard->SetTop(Top() + kForegroundOffsetY);
-    }
+    SetBounds(cursor.x - dragOffset_.x, cursor.y - dragOffset_.y, Width(), Height());
+    if (OnHoleMoved)
+        OnHoleMoved(Hole());
 }
 
 void TSetupWizard::MouseUp(int, int x, int y)
 {
     ::ReleaseCapture();
-    Dragging = false;
+    dragging_ = false;
     if (CloseRect.Contains(x, y))
         Close();
 }
 
 bool TSetupWizard::KeyDown(const TKeyPress& key)
 {
-    TSetupWizardH* wizard = SetupWizardH;
-    return wizard && wizard->KeyDown(key);
+    return OnKeyDown && OnKeyDown(key);
 }
 
 void TSetupWizard::FormClose(TCloseAction& action)
 {
-    delete Bitmap;
-    Bitmap = nullptr;
+    Bitmap.reset();
     action = caFree;
     SetupWizard = nullptr;
-    if (SetupWizardH)
-        SetupWizardH->Close();
+    if (OnClosed)
+        OnClosed();
 }

@@ -1,7 +1,11 @@
 #pragma once
 // TSetupWizard: the translucent background form. It shows the wallpaper with per-pixel alpha as
-// a layered window, holds the foreground form in the wallpaper's transparent hole at (135, 30),
-// drags the pair by its top strip and closes both through its close cross.
+// a layered window with a transparent hole, drags itself by its top strip and closes through its
+// close cross. It knows nothing of the form in its hole: it tells its owner where the hole is,
+// that it was closed and which keys it was given, through the events below.
+#include <functional>
+#include <memory>
+
 #include "common/Exception.h"
 #include "forms/Form_win32.h"
 #include "skin/Bitmap32.h"
@@ -12,49 +16,56 @@ public:
     using Exception::Exception;
 };
 
-// Where the foreground form sits in the background window, and its size there.
-constexpr int kForegroundOffsetX = 135;
-constexpr int kForegroundOffsetY = 30;
-constexpr int kForegroundWidth = 285;
-constexpr int kForegroundHeight = 260;
-
 class TSetupWizard : public TForm {
 public:
-    // `owner`: the foreground form, whose window owns this one.
+    // `owner`: the foreground form, whose window owns this one and which frees this form.
     explicit TSetupWizard(TForm* owner);
     ~TSetupWizard() override;
 
     // The premultiplied wallpaper (dmOpaque, cmMerge); null when the window isn't layered or
     // once the form is closed.
-    TBitmap32* Bitmap = nullptr;
-    HDC DC = nullptr;  // the window's DC during one layered update
-    BLENDFUNCTION Blend{};
+    std::unique_ptr<TBitmap32> Bitmap;
     // Window coordinates, half-open: the drag strip and the close cross.
     TRect DragRect{};
     TRect CloseRect{};
-    POINT DragOffset{};
-    bool Dragging = false;
+
+    // The hole in screen coordinates: 285 x 260 at (135, 30) from the window's corner.
+    TRect Hole() const;
+    // Told the hole after LoadWallpaper has sized the window and after every step of a drag.
+    std::function<void(const TRect& hole)> OnHoleMoved;
+    // Told once, from FormClose, when this form closes.
+    std::function<void()> OnClosed;
+    // Keys pressed while this window is active: the wizard's. Returns whether one was taken.
+    std::function<bool(const TKeyPress& key)> OnKeyDown;
 
     // Loads "WALLPAPER", sizes the window to it, cuts the transparent hole, premultiplies,
-    // pushes it to the screen, sets the foreground form into the hole with a white surface and
-    // page 1, and sets DragRect and CloseRect from the width. Raises the loader's and the
-    // layered update's errors.
+    // pushes it to the screen, tells OnHoleMoved and sets DragRect and CloseRect from the
+    // width. Not layered: the window is hidden, and OnHoleMoved is told all the same. Raises
+    // the loader's and the layered update's errors.
     void LoadWallpaper();
     // Pushes Bitmap to the screen at the window's place. Raises EOSError when the system
     // refuses the DC or the update.
     void UpdateLayered();
 
+    // A press in DragRect starts a drag; a release ends it and closes the form inside
+    // CloseRect.
     void MouseDown(int button, int x, int y) override;
     void MouseMove(int x, int y) override;
     void MouseUp(int button, int x, int y) override;
-    // Keys pressed while this window is active are the wizard's: handed to the foreground form.
     bool KeyDown(const TKeyPress& key) override;
+    bool Dragging() const { return dragging_; }
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void FormCreate() override;
     void FormClose(TCloseAction& action) override;
+
+private:
+    BLENDFUNCTION blend_{};
+    // Cursor minus the window's corner at the start of the drag.
+    POINT dragOffset_{};
+    bool dragging_ = false;
 };
 
-// The background form while it exists.
+// The background form while it is open.
 extern TSetupWizard* SetupWizard;

@@ -11,7 +11,8 @@ constexpr UINT CM_RELEASE = WM_APP + 0x100;
 
 TForm::TForm(TForm* owner) : owner_(owner)
 {
-    Application.Adopt(this);
+    if (!owner_)
+        Application.Adopt(this);
 }
 
 TForm::~TForm()
@@ -50,10 +51,17 @@ void TForm::Create()
 
 void TForm::Close()
 {
-    if (releasing_)
+    if (releasing_ || closing_)
         return;
     TCloseAction action = caHide;
-    FormClose(action);
+    {
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{closing_};
+        closing_ = true;
+        FormClose(action);
+    }
     if (action == caNone)
         return;
     if (this == Application.MainForm())
@@ -71,6 +79,10 @@ void TForm::Release()
     if (releasing_)
         return;
     releasing_ = true;
+    if (owner_) {
+        Hide();
+        return;
+    }
     if (HandleAllocated()) {
         Hide();
         ::PostMessageW(Handle(), CM_RELEASE, 0, 0);

@@ -10,8 +10,9 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
 class TForm : public TWinControl {
 public:
-    // `owner` is the form that owns this one (its window becomes this window's owner), or null
-    // for the application.
+    // `owner` is the form that owns this one: its window becomes this window's owner, and it
+    // frees this form (it holds it in a std::unique_ptr). Null: the application owns the form
+    // and frees it.
     explicit TForm(TForm* owner);
     ~TForm() override;
 
@@ -22,9 +23,12 @@ public:
 
     // Asks FormClose for the close action (default caHide) and carries it out: caNone keeps the
     // form, caHide hides it, caFree frees it once the current message is handled. Closing the
-    // main form ends the application. A form already closed with caFree ignores further closes.
+    // main form ends the application. A form already closed with caFree ignores further closes,
+    // and so does a form whose FormClose is running (two forms that close each other in their
+    // FormClose close once each).
     void Close();
-    // Frees the form once the message being handled is finished.
+    // Frees the form once the message being handled is finished. A form with an owner form is
+    // hidden and stays closed for good; its owner frees it.
     void Release();
     bool Releasing() const { return releasing_; }
 
@@ -48,5 +52,6 @@ protected:
 
 private:
     TForm* owner_;
+    bool closing_ = false;
     bool releasing_ = false;
 };

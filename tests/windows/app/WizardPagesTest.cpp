@@ -114,12 +114,12 @@ TEST_F(WizardTest, LicenceBoxHoldsTheWholeResourceInsideASilverFrame)
 {
     ClickButton(kNext);
     ASSERT_EQ(SetupWizardH->Page(), 2);
-    TMemo* memo = SetupWizardH->Agreement;
+    TMemo* memo = SetupWizardH->Agreement.get();
     EXPECT_EQ(memo->Left(), 10);
     EXPECT_EQ(memo->Top(), 70);
     EXPECT_EQ(memo->Width(), 270);
     EXPECT_EQ(memo->Height(), 123);
-    TPanel* panel = SetupWizardH->Panel;
+    TPanel* panel = SetupWizardH->Panel.get();
     EXPECT_EQ(panel->Left(), 9);
     EXPECT_EQ(panel->Top(), 69);
     EXPECT_EQ(panel->Width(), 272);

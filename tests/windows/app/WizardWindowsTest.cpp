@@ -74,7 +74,7 @@ TEST_F(WizardTest, DraggingTheStripMovesBothWindowsTogether)
     const int left = bg->Left(), top = bg->Top();
     ::SetCursorPos(left + 200, top + 15);
     bg->MouseDown(0, 200, 15);
-    ASSERT_TRUE(bg->Dragging);
+    ASSERT_TRUE(bg->Dragging());
     ::SetCursorPos(left + 260, top + 55);
     bg->MouseMove(260, 55);
     EXPECT_EQ(bg->Left(), left + 60);
@@ -84,20 +84,20 @@ TEST_F(WizardTest, DraggingTheStripMovesBothWindowsTogether)
     EXPECT_EQ(f.left, left + 60 + 135);
     EXPECT_EQ(f.top, top + 40 + 30);
     bg->MouseUp(0, 260, 55);
-    EXPECT_FALSE(bg->Dragging);
+    EXPECT_FALSE(bg->Dragging());
     EXPECT_NE(SetupWizardH, nullptr) << "a release outside the cross only ends the drag";
 
     // A press on the panel below the strip starts nothing.
     ::SetCursorPos(left + 60 + 60, top + 40 + 250);
     bg->MouseDown(0, 60, 250);
-    EXPECT_FALSE(bg->Dragging);
+    EXPECT_FALSE(bg->Dragging());
     ::SetCursorPos(left + 200, top + 200);
     bg->MouseMove(20, 200);
     EXPECT_EQ(bg->Left(), left + 60);
     bg->MouseUp(0, 20, 200);
     // The strip ends where the cross begins.
     bg->MouseDown(0, 401, 20);
-    EXPECT_FALSE(bg->Dragging);
+    EXPECT_FALSE(bg->Dragging());
     bg->MouseUp(0, 300, 100);
 }
 

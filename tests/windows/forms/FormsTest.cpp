@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -180,12 +181,33 @@ TEST_F(FormsTest, FormsAreOwnedByTheirOwnerOrTheApplicationWindow)
     ClosingForm* top = new ClosingForm(nullptr, caFree, nullptr);
     top->StayOnTop = true;
     top->Create();
-    ClosingForm* child = new ClosingForm(top, caFree, nullptr);
+    const auto child = std::make_unique<ClosingForm>(top, caFree, nullptr);
     child->Create();
     EXPECT_EQ(::GetWindow(top->Handle(), GW_OWNER), Application.Handle());
     EXPECT_EQ(::GetWindow(child->Handle(), GW_OWNER), top->Handle());
     EXPECT_TRUE(::GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(::GetWindowLongW(top->Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+}
+
+TEST_F(FormsTest, AnOwnedFormClosedToBeFreedWaitsForItsOwner)
+{
+    ClosingForm* top = new ClosingForm(nullptr, caFree, nullptr);
+    top->Create();
+    bool destroyed = false;
+    auto owned = std::make_unique<ClosingForm>(top, caFree, &destroyed);
+    owned->Create();
+    owned->Show();
+    owned->Close();
+    owned->Close();
+    Pump();
+    EXPECT_EQ(owned->closes, 1);
+    EXPECT_TRUE(owned->Releasing());
+    EXPECT_FALSE(::IsWindowVisible(owned->Handle()));
+    EXPECT_FALSE(destroyed) << "only its owner frees it";
+    Application.DestroyForms();
+    EXPECT_FALSE(destroyed) << "nor does the application";
+    owned.reset();
+    EXPECT_TRUE(destroyed);
 }
 
 TEST_F(FormsTest, ImageHostCapturesUntilTheLastButtonIsUpAndReportsLeaving)
