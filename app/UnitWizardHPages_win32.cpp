@@ -18,6 +18,17 @@ constexpr COLORREF kTextColor = RGB(0x55, 0x55, 0x55);
 constexpr int kButtonWidth = 78;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonTop = 230;
+// The left that asks for a button centred on the image, and how far left of the centre it
+// then starts.
+constexpr int kCentred = -1;
+constexpr int kCentredOffset = 44;
+constexpr int kTitleTop = 0;
+constexpr RECT kBodyRect = {10, 35, 280, 200};
+// Page 2: the licence box, the silver panel one pixel around it as its frame, the label.
+constexpr TRect kLicenceBox{10, 70, 10 + 270, 70 + 123};
+constexpr TRect kLicenceFrame{9, 69, 9 + 272, 69 + 125};
+constexpr POINT kAgreeLabelAt = {30, 204};
+constexpr int kLicencePoints = 10;
 
 UniqueHfont CalibriFont(HDC dc, int points, bool bold)
 {
@@ -74,15 +85,35 @@ void TSetupWizardH::ClearPage()
     Image->Invalidate(TRect{0, 0, Image->Bitmap().Width(), Image->Bitmap().Height()});
 }
 
+const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
+{
+    static const TPageRow rows[4] = {
+        {SWelcomeText, 11, nullptr, nullptr, nullptr,
+         {{SButtonNext, 110, brPage2}, {SButtonCancel, 200, brFinish}}, 2, 0},
+        {SAgreementText, 10, nullptr, &TSetupWizardH::ShowAgreement, &TSetupWizardH::DrawRadio,
+         {{SButtonBack, 30, brPage1}, {SButtonNext, 110, brPage3IfAgreed},
+          {SButtonCancel, 200, brFinish}},
+         3, 1},
+        {SReadyText, 11, nullptr, &TSetupWizardH::CloseMessengerCopies, nullptr,
+         {{SButtonBack, 30, brPage2}, {SButtonInstall, 110, brPage4},
+          {SButtonCancel, 200, brFinish}},
+         3, 1},
+        {SFinishedText, 11, &TSetupWizardH::RunInstall, nullptr, nullptr,
+         {{SButtonClose, 200, brFinish}}, 1, 0},
+    };
+    return rows[page - 1];
+}
+
 void TSetupWizardH::ShowPage(int page)
 {
     if (page < 1 || page > 4)
         return;
+    const TPageRow& row = PageRow(page);
     const int centre = Width() / 2;
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
     UniqueHfont titleFont = CalibriFont(dc, 12, true);
-    UniqueHfont bodyFont = CalibriFont(dc, page == 2 ? 10 : 11, false);
+    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
     SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
@@ -91,70 +122,60 @@ void TSetupWizardH::ShowPage(int page)
     const std::wstring title = SWizardTitle;
     SIZE extent = {};
     ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-    ::TextOutW(dc, centre - extent.cx / 2, 0, title.c_str(), static_cast<int>(title.size()));
+    ::TextOutW(dc, centre - extent.cx / 2, kTitleTop, title.c_str(),
+               static_cast<int>(title.size()));
     ::SelectObject(dc, bodyFont.get());
 
-    const wchar_t* body = nullptr;
-    switch (page) {
-    case 1:
-        body = SWelcomeText;
-        break;
-    case 2:
-        body = SAgreementText;
-        break;
-    case 3:
-        body = SReadyText;
-        break;
-    case 4: {
+    if (row.BeforeBody)
+        (this->*row.BeforeBody)();
+    RECT bodyRect = kBodyRect;
+    ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
+    if (row.AfterBody)
+        (this->*row.AfterBody)();
+    for (int i = 0; i < row.ButtonCount; ++i)
+        AddButton(row.Buttons[i].Caption, row.Buttons[i].Left, kButtonTop, row.Buttons[i].Role);
+    if (row.AfterButtons) {
         ::GdiFlush();
-        Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
-        HourGlass hourGlass;
-        KeysIgnored keys(busy_, [this] { DropTypedKeys(); });
-        InstallFiles();
-        body = SFinishedText;
-        break;
+        (this->*row.AfterButtons)();
     }
-    }
-    RECT bodyRect = {10, 35, 280, 200};
-    ::DrawTextW(dc, body, -1, &bodyRect, DT_WORDBREAK);
-
-    switch (page) {
-    case 1:
-        AddButton(SButtonNext, 110, kButtonTop, brPage2);
-        AddButton(SButtonCancel, 200, kButtonTop, brFinish);
-        break;
-    case 2: {
-        Agreement->SetBounds(10, 70, 270, 123);
-        Panel->SetBounds(9, 69, 272, 125);
-        Agreement->SetFont(SFontCalibri, 10, kTextColor);
-        RadioHitRect = TRect{10, 205, 25, 220};
-        const std::wstring label = SAgreeLabel;
-        ::TextOutW(dc, 30, 204, label.c_str(), static_cast<int>(label.size()));
-        ShowLicence();
-        AddButton(SButtonBack, 30, kButtonTop, brPage1);
-        AddButton(SButtonNext, 110, kButtonTop, brPage3IfAgreed);
-        AddButton(SButtonCancel, 200, kButtonTop, brFinish);
-        ::GdiFlush();
-        DrawRadio();
-        break;
-    }
-    case 3:
-        if (const std::wstring folder = InstallFolder(); !folder.empty())
-            CloseRunningInstances(folder + SMessengerExeClosing);
-        AddButton(SButtonBack, 30, kButtonTop, brPage2);
-        AddButton(SButtonInstall, 110, kButtonTop, brPage4);
-        AddButton(SButtonCancel, 200, kButtonTop, brFinish);
-        break;
-    case 4:
-        AddButton(SButtonClose, 200, kButtonTop, brFinish);
-        break;
-    }
-    // Return presses the page's forward button until the focus is moved.
-    focus_ = page == 2 || page == 3 ? 1 : 0;
+    focus_ = row.ForwardButton;
     if (focusShown_)
         DrawFocus(true);
     ::GdiFlush();
     Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
+}
+
+void TSetupWizardH::RunInstall()
+{
+    // The title shows while the install runs.
+    ::GdiFlush();
+    TBitmap32& surface = Image->Bitmap();
+    Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
+    HourGlass hourGlass;
+    KeysIgnored keys(busy_, [this] { DropTypedKeys(); });
+    InstallFiles();
+}
+
+void TSetupWizardH::ShowAgreement()
+{
+    Agreement->SetBounds(kLicenceBox.Left, kLicenceBox.Top, kLicenceBox.Width(),
+                         kLicenceBox.Height());
+    Panel->SetBounds(kLicenceFrame.Left, kLicenceFrame.Top, kLicenceFrame.Width(),
+                     kLicenceFrame.Height());
+    Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor);
+    RadioHitRect = RadioBox;
+    // In the body's font, still selected.
+    const std::wstring label = SAgreeLabel;
+    ::TextOutW(BitmapDC(Image->Bitmap()), kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
+               static_cast<int>(label.size()));
+    ShowLicence();
+}
+
+void TSetupWizardH::CloseMessengerCopies()
+{
+    // Without a program-files folder there is no installed copy to close.
+    if (const std::wstring folder = InstallFolder(); !folder.empty())
+        CloseRunningInstances(folder + SMessengerExeClosing);
 }
 
 void TSetupWizardH::ShowLicence()
@@ -172,6 +193,8 @@ void TSetupWizardH::ShowLicence()
 
 void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int role)
 {
+    if (x == kCentred)
+        x = Image->Width() / 2 - kCentredOffset;
     TToolbarLayer* faces[3] = {};
     const TRect area{x, y, x + kButtonWidth, y + kButtonHeight};
     for (int i = 0; i < 3; ++i) {

@@ -162,7 +162,8 @@ void TSetupWizardH::ToggleAgreement()
 {
     if (RadioHitRect.IsEmpty() || !RadioOn || !RadioOff)
         return;
-    Image->Bitmap().FillRectangle(10, 205, 25, 220, 0xFFFFFFFF);
+    Image->Bitmap().FillRectangle(RadioBox.Left, RadioBox.Top, RadioBox.Right, RadioBox.Bottom,
+                                  0xFFFFFFFF);
     Agreed = !Agreed;
     DrawRadio();
 }
@@ -172,8 +173,8 @@ void TSetupWizardH::DrawRadio()
     const TBitmap32* radio = Agreed ? RadioOn.get() : RadioOff.get();
     if (!radio)
         return;
-    radio->DrawOnto(Image->Bitmap(), 10, 205);
-    Image->Invalidate(TRect{10, 205, 25, 220});
+    radio->DrawOnto(Image->Bitmap(), RadioBox.Left, RadioBox.Top);
+    Image->Invalidate(RadioBox);
 }
 
 void TSetupWizardH::ImageMouseMove(TImage32*, TShiftState, int, int, TBitmapLayer*)

@@ -40,7 +40,9 @@ public:
     std::unique_ptr<TBitmap32> RadioOff;
     // The licence agreement; page 2's Next works only when it is true. Kept across pages.
     bool Agreed = false;
-    // Where a press toggles Agreed: (10, 205, 25, 220) while page 2 shows, empty otherwise.
+    // Where the radio of page 2 lies.
+    static constexpr TRect RadioBox{10, 205, 25, 220};
+    // Where a press toggles Agreed: RadioBox while page 2 shows, empty otherwise.
     TRect RadioHitRect{};
     // The last pointer movement went to the image itself rather than to a button.
     bool PointerOnBareImage() const { return pointer_.PointerOnBareImage; }
@@ -53,7 +55,8 @@ public:
     void ShowPage(int page);
     // White surface, no button layers, licence box hidden, RadioHitRect empty.
     void ClearPage();
-    // One three-face button 78 x 25 at (x, y) carrying `role`.
+    // One three-face button 78 x 25 at (x, y) carrying `role`; x = -1 centres it on the image:
+    // x := image width / 2 - 44 (the division rounding toward zero).
     void AddButton(const std::wstring& caption, int x, int y, int role);
     // Opens the installed messenger through the desktop shell (result ignored; nothing is
     // started when the program-files folder is unknown), waits one second, closes the wizard.
@@ -108,7 +111,30 @@ private:
     void CreateBackground();
     // Into the background's hole (screen coordinates), at its size.
     void PlaceInHole(const TRect& hole);
-    void DrawPageFrame(int page);
+    // One page as data: ShowPage draws the title, then runs BeforeBody, draws Body in
+    // BodyPoints, runs AfterBody, adds the buttons in order and runs AfterButtons (null steps
+    // are skipped).
+    struct TButtonRow {
+        const wchar_t* Caption;
+        int Left;
+        int32_t Role;
+    };
+    struct TPageRow {
+        const wchar_t* Body;
+        int BodyPoints;
+        void (TSetupWizardH::*BeforeBody)();
+        void (TSetupWizardH::*AfterBody)();
+        void (TSetupWizardH::*AfterButtons)();
+        TButtonRow Buttons[3];
+        int ButtonCount;
+        // The button Return presses until the focus is moved.
+        int ForwardButton;
+    };
+    static const TPageRow& PageRow(int page);
+    // The pages' own steps.
+    void RunInstall();
+    void ShowAgreement();
+    void CloseMessengerCopies();
     void ShowLicence();
     void DrawRadio();
     void ToggleAgreement();

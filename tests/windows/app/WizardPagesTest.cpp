@@ -252,3 +252,20 @@ TEST_F(WizardTest, UnknownProgramFilesFolderIsReportedByTheInstall)
     EXPECT_EQ(::GetFileAttributesW(L"\\Marlowind"), INVALID_FILE_ATTRIBUTES);
     ASSERT_NE(SetupWizardH, nullptr) << "the wizard stays open";
 }
+
+TEST_F(WizardTest, ButtonWithLeftMinusOneIsCentredOnTheImage)
+{
+    // Half the image's width rounded down, less 44; an odd width shows the whole division.
+    const struct {
+        int width, left;
+    } cases[] = {{285, 98}, {200, 56}, {91, 1}};
+    for (const auto& c : cases) {
+        SetupWizardH->Image->SetBounds(0, 0, c.width, 260);
+        SetupWizardH->ClearPage();
+        SetupWizardH->AddButton(L"Ok", -1, 230, brFinish);
+        const auto pressed = PressedFaces();
+        ASSERT_EQ(pressed.size(), 1u);
+        EXPECT_EQ(ButtonPlaces(pressed), std::vector<int>{c.left}) << c.width;
+        EXPECT_EQ(pressed[0]->LowerFace->LowerFace->Location().Left, c.left) << c.width;
+    }
+}
