@@ -22,6 +22,7 @@ constexpr int kButtonTop = 230;
 // then starts.
 constexpr int kCentred = -1;
 constexpr int kCentredOffset = 44;
+constexpr int kTitlePoints = 12;
 constexpr int kTitleTop = 0;
 constexpr RECT kBodyRect = {10, 35, 280, 200};
 // Page 2: the licence box, the silver panel one pixel around it as its frame, the label.
@@ -112,7 +113,7 @@ void TSetupWizardH::ShowPage(int page)
     const int centre = Width() / 2;
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
-    UniqueHfont titleFont = CalibriFont(dc, 12, true);
+    UniqueHfont titleFont = CalibriFont(dc, kTitlePoints, true);
     UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
     SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -147,7 +148,8 @@ void TSetupWizardH::ShowPage(int page)
 
 void TSetupWizardH::RunInstall()
 {
-    // The title shows while the install runs.
+    // A repaint while the install runs, or while its error is shown, shows the title drawn so
+    // far.
     ::GdiFlush();
     TBitmap32& surface = Image->Bitmap();
     Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
