@@ -77,9 +77,10 @@ void TSetupWizardH::FormCreate()
     LoadPngResource(SResourceRadioOff, *RadioOff);
 
     CreateBackground();
-    // The wallpaper placed this form in its hole: page 1 on a white surface of that size.
+    // The wallpaper placed this form in its hole: page 1 on a white surface of the hole's size.
+    const TRect hole = background_->Hole();
     TBitmap32& surface = Image->Bitmap();
-    surface.Resize(Width(), Height());
+    surface.Resize(hole.Width(), hole.Height());
     surface.FillAll(0xFFFFFFFF);
     ShowPage(1);
 }
