@@ -1,5 +1,6 @@
 // The page controller driven through the real windows: pages, buttons, agreement, pointer.
 #include "WizardTestSupport.h"
+#include "../TestSupport.h"
 
 #include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
@@ -225,25 +226,19 @@ TEST_F(WizardTest, InstallErrorIsReportedAndLeavesTheWizardOpen)
 // close), and Install reports the missing folder before anything is written.
 TEST_F(WizardTest, UnknownProgramFilesFolderIsReportedByTheInstall)
 {
-    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion";
-    wchar_t saved[MAX_PATH] = {};
-    DWORD size = sizeof saved;
-    ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", RRF_RT_REG_SZ, nullptr,
-                             saved, &size),
-              ERROR_SUCCESS);
-    const auto set = [&](const std::wstring& value) {
-        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    };
-    set(L"");
-    const std::wstring lookedUp = GetSpecialFolder(CSIDL_PROGRAM_FILES);
-    const std::wstring folder = SetupWizardH->InstallFolder();
-    SetupWizardH->Agreed = true;
-    SetupWizardH->ClearPage();
-    SetupWizardH->ShowPage(3);
-    const size_t buttons = PressedFaces().size();
-    ClickButton(kNext);
-    set(saved);
+    std::wstring lookedUp, folder;
+    size_t buttons = 0;
+    {
+        ProgramFilesDirOverride lost(L"");
+        ASSERT_TRUE(lost.ok());
+        lookedUp = GetSpecialFolder(CSIDL_PROGRAM_FILES);
+        folder = SetupWizardH->InstallFolder();
+        SetupWizardH->Agreed = true;
+        SetupWizardH->ClearPage();
+        SetupWizardH->ShowPage(3);
+        buttons = PressedFaces().size();
+        ClickButton(kNext);
+    }
 
     ASSERT_EQ(lookedUp, L"") << "the lookup did not lose the folder";
     EXPECT_EQ(folder, L"");

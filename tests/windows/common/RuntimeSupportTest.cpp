@@ -7,19 +7,10 @@
 #include <thread>
 #include <vector>
 
+#include "../TestSupport.h"
 #include "common/Exception.h"
 
 namespace {
-template <typename F>
-std::string ErrorOf(F f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 void Fail()
 {

@@ -56,25 +56,16 @@ TEST(ForeignUserFolders, ProgramFilesTheCodePageCantSpellStopsBeforeAnything)
 {
     const std::wstring programs = L"C:\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b";
     ASSERT_TRUE(::CreateDirectoryW(programs.c_str(), nullptr));
-    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion";
-    wchar_t saved[MAX_PATH] = {};
-    DWORD size = sizeof saved;
-    ASSERT_EQ(::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", RRF_RT_REG_SZ, nullptr,
-                             saved, &size),
-              ERROR_SUCCESS);
-    const auto set = [&](const std::wstring& value) {
-        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"ProgramFilesDir", REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    };
-    set(programs);
-    WipeInstallation();
-    const std::wstring lookedUp = GetSpecialFolder(CSIDL_PROGRAM_FILES);
+    std::wstring lookedUp;
     std::string message;
     {
+        ProgramFilesDirOverride moved(programs);
+        ASSERT_TRUE(moved.ok());
+        WipeInstallation();
+        lookedUp = GetSpecialFolder(CSIDL_PROGRAM_FILES);
         ResourceDll dll(MW_RES_FULL);
         message = ErrorOf([] { InstallFiles(); });
     }
-    set(saved);
     ASSERT_EQ(lookedUp, programs) << "the lookup did not take the changed folder";
     EXPECT_EQ(message, "Cannot record \"" + N(programs) +
                            "\\Marlowind\\\" in the registry: the system code page can't spell it");

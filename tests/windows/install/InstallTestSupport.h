@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "../TestSupport.h"
+
 using Bytes = std::vector<uint8_t>;
 
 // Paths of the tests are 8-bit where the prefix's names fit the code page; the engine takes
@@ -87,14 +89,3 @@ Bytes ResourceBytes(HMODULE module, const char* type, const char* name);
 void CopyWithResource(const char* dll, const char* type, const char* name, const Bytes& data,
                       const std::string& copy);
 
-// The message of the Exception that `f` raises, or "no error".
-template <typename F>
-std::string ErrorOf(F f)
-{
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
-}
