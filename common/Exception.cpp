@@ -6,7 +6,7 @@
 
 namespace {
 // The directive being expanded: flags, width, precision and length modifier.
-struct Spec {
+struct Directive {
     bool left = false;
     bool zero = false;
     int width = 0;
@@ -14,23 +14,23 @@ struct Spec {
     int longs = 0;  // -2 char, -1 short, 0 int, 1 long, 2 long long, 3 size_t
 };
 
-void Pad(std::string& out, size_t length, const Spec& spec, char fill)
+void Pad(std::string& out, size_t length, const Directive& field, char fill)
 {
-    if (spec.width > 0 && length < static_cast<size_t>(spec.width))
-        out.append(static_cast<size_t>(spec.width) - length, fill);
+    if (field.width > 0 && length < static_cast<size_t>(field.width))
+        out.append(static_cast<size_t>(field.width) - length, fill);
 }
 
-void AppendField(std::string& out, const char* text, size_t length, const Spec& spec)
+void AppendField(std::string& out, const char* text, size_t length, const Directive& field)
 {
-    if (!spec.left)
-        Pad(out, length, spec, ' ');
+    if (!field.left)
+        Pad(out, length, field, ' ');
     out.append(text, length);
-    if (spec.left)
-        Pad(out, length, spec, ' ');
+    if (field.left)
+        Pad(out, length, field, ' ');
 }
 
 void AppendNumber(std::string& out, bool negative, uint64_t magnitude, unsigned base,
-                  bool upper, const Spec& spec)
+                  bool upper, const Directive& field)
 {
     const char* digitChars = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char digits[24];
@@ -39,25 +39,25 @@ void AppendNumber(std::string& out, bool negative, uint64_t magnitude, unsigned 
         digits[n++] = digitChars[magnitude % base];
         magnitude /= base;
     } while (magnitude != 0);
-    if (spec.precision == 0 && n == 1 && digits[0] == '0')
+    if (field.precision == 0 && n == 1 && digits[0] == '0')
         n = 0;
-    size_t zeros = spec.precision > 0 && static_cast<size_t>(spec.precision) > n
-                       ? static_cast<size_t>(spec.precision) - n
+    size_t zeros = field.precision > 0 && static_cast<size_t>(field.precision) > n
+                       ? static_cast<size_t>(field.precision) - n
                        : 0;
     const size_t sign = negative ? 1 : 0;
-    if (spec.zero && !spec.left && spec.precision < 0 && spec.width > 0 &&
-        static_cast<size_t>(spec.width) > n + sign)
-        zeros = static_cast<size_t>(spec.width) - n - sign;
+    if (field.zero && !field.left && field.precision < 0 && field.width > 0 &&
+        static_cast<size_t>(field.width) > n + sign)
+        zeros = static_cast<size_t>(field.width) - n - sign;
     const size_t length = sign + zeros + n;
-    if (!spec.left)
-        Pad(out, length, spec, ' ');
+    if (!field.left)
+        Pad(out, length, field, ' ');
     if (negative)
         out += '-';
     out.append(zeros, '0');
     while (n > 0)
         out += digits[--n];
-    if (spec.left)
-        Pad(out, length, spec, ' ');
+    if (field.left)
+        Pad(out, length, field, ' ');
 }
 
 int ReadCount(const char*& p, va_list& args)
@@ -89,43 +89,43 @@ std::string FormatArgs(const char* format, va_list caller)
             continue;
         }
         const char* directive = p++;
-        Spec spec;
+        Directive field;
         for (;; ++p) {
             if (*p == '-')
-                spec.left = true;
+                field.left = true;
             else if (*p == '0')
-                spec.zero = true;
+                field.zero = true;
             else
                 break;
         }
-        spec.width = ReadCount(p, args);
-        if (spec.width < 0) {
-            spec.left = true;
-            spec.width = -spec.width;
+        field.width = ReadCount(p, args);
+        if (field.width < 0) {
+            field.left = true;
+            field.width = -field.width;
         }
         if (*p == '.') {
             ++p;
-            spec.precision = ReadCount(p, args);
-            if (spec.precision < 0)
-                spec.precision = -1;
+            field.precision = ReadCount(p, args);
+            if (field.precision < 0)
+                field.precision = -1;
         }
         if (*p == 'h') {
             ++p;
-            spec.longs = -1;
+            field.longs = -1;
             if (*p == 'h') {
                 ++p;
-                spec.longs = -2;
+                field.longs = -2;
             }
         } else if (*p == 'l') {
             ++p;
-            spec.longs = 1;
+            field.longs = 1;
             if (*p == 'l') {
                 ++p;
-                spec.longs = 2;
+                field.longs = 2;
             }
         } else if (*p == 'z') {
             ++p;
-            spec.longs = 3;
+            field.longs = 3;
         }
         switch (*p) {
         case '%':
@@ -136,43 +136,43 @@ std::string FormatArgs(const char* format, va_list caller)
             if (s == nullptr)
                 s = "(null)";
             size_t length = std::strlen(s);
-            if (spec.precision >= 0 && length > static_cast<size_t>(spec.precision))
-                length = static_cast<size_t>(spec.precision);
-            AppendField(out, s, length, spec);
+            if (field.precision >= 0 && length > static_cast<size_t>(field.precision))
+                length = static_cast<size_t>(field.precision);
+            AppendField(out, s, length, field);
             break;
         }
         case 'c': {
             const char c = static_cast<char>(va_arg(args, int));
-            AppendField(out, &c, 1, spec);
+            AppendField(out, &c, 1, field);
             break;
         }
         case 'd':
         case 'i': {
-            int64_t v = spec.longs == 1   ? va_arg(args, long)
-                        : spec.longs == 2 ? va_arg(args, long long)
-                        : spec.longs == 3 ? static_cast<int64_t>(va_arg(args, size_t))
+            int64_t v = field.longs == 1   ? va_arg(args, long)
+                        : field.longs == 2 ? va_arg(args, long long)
+                        : field.longs == 3 ? static_cast<int64_t>(va_arg(args, size_t))
                                           : va_arg(args, int);
-            if (spec.longs == -1)
+            if (field.longs == -1)
                 v = static_cast<short>(v);
-            else if (spec.longs == -2)
+            else if (field.longs == -2)
                 v = static_cast<signed char>(v);
             const uint64_t magnitude =
                 v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-            AppendNumber(out, v < 0, magnitude, 10, false, spec);
+            AppendNumber(out, v < 0, magnitude, 10, false, field);
             break;
         }
         case 'u':
         case 'x':
         case 'X': {
-            uint64_t v = spec.longs == 1   ? va_arg(args, unsigned long)
-                         : spec.longs == 2 ? va_arg(args, unsigned long long)
-                         : spec.longs == 3 ? va_arg(args, size_t)
+            uint64_t v = field.longs == 1   ? va_arg(args, unsigned long)
+                         : field.longs == 2 ? va_arg(args, unsigned long long)
+                         : field.longs == 3 ? va_arg(args, size_t)
                                            : va_arg(args, unsigned);
-            if (spec.longs == -1)
+            if (field.longs == -1)
                 v = static_cast<unsigned short>(v);
-            else if (spec.longs == -2)
+            else if (field.longs == -2)
                 v = static_cast<unsigned char>(v);
-            AppendNumber(out, false, v, *p == 'u' ? 10 : 16, *p == 'X', spec);
+            AppendNumber(out, false, v, *p == 'u' ? 10 : 16, *p == 'X', field);
             break;
         }
         default:
