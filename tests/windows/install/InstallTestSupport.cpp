@@ -152,36 +152,6 @@ void MakeVolatileKey(HKEY root, const std::string& key)
     ::RegCloseKey(k);
 }
 
-LinkInfo ReadLink(const std::string& linkPath)
-{
-    LinkInfo info;
-    ComPtr<IShellLinkA> link;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  link.receiveVoid())))
-        return info;
-    ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.receiveVoid())))
-        return info;
-    wchar_t wide[MAX_PATH] = {};
-    ::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-    if (FAILED(file->Load(wide, STGM_READ)))
-        return info;
-    info.Loaded = true;
-    char text[1024] = {};
-    if (link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH) == S_OK)
-        info.Path = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetDescription(text, sizeof text)))
-        info.Description = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetWorkingDirectory(text, sizeof text)))
-        info.WorkingDirectory = text;
-    text[0] = 0;
-    if (SUCCEEDED(link->GetArguments(text, sizeof text)))
-        info.Arguments = text;
-    return info;
-}
-
 LinkInfoW ReadLinkW(const std::wstring& linkPath)
 {
     LinkInfoW info;
@@ -206,6 +176,18 @@ LinkInfoW ReadLinkW(const std::wstring& linkPath)
     text[0] = 0;
     if (SUCCEEDED(link->GetArguments(text, 1024)))
         info.Arguments = text;
+    return info;
+}
+
+LinkInfo ReadLink(const std::string& linkPath)
+{
+    const LinkInfoW wide = ReadLinkW(W(linkPath));
+    LinkInfo info;
+    info.Loaded = wide.Loaded;
+    info.Path = N(wide.Path);
+    info.Description = N(wide.Description);
+    info.WorkingDirectory = N(wide.WorkingDirectory);
+    info.Arguments = N(wide.Arguments);
     return info;
 }
 
