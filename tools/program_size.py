@@ -8,29 +8,14 @@
         the same; exits 1 when N is not below LIMIT
 """
 import os
-import struct
 import sys
+
+from pe_image import PeImage
 
 
 def size_without_resources(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:2] != b"MZ":
-        raise ValueError("%s: not an executable" % path)
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise ValueError("%s: no PE header" % path)
-    sections, = struct.unpack_from("<H", data, pe + 6)
-    optional_size, = struct.unpack_from("<H", data, pe + 20)
-    table = pe + 24 + optional_size
-    resources = 0
-    for i in range(sections):
-        header = table + 40 * i
-        name = data[header:header + 8].rstrip(b"\0")
-        raw_size, = struct.unpack_from("<I", data, header + 16)
-        if name == b".rsrc":
-            resources += raw_size
-    return len(data) - resources
+    image = PeImage(path)
+    return len(image.data) - image.raw_size_of(".rsrc")
 
 
 def main(argv):
