@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Signs a copy of the built installer with scripts/sign and a throwaway self-signed certificate,
-# and checks the signature with osslsigncode. The copy is left in <build>/signed/ for the e2e
-# scenario that installs from it. There is no network here, so the copy carries no time stamp.
+# checks the signature with osslsigncode and verifies the copy against the build as a user would
+# verify a release against a rebuild (scripts/verify-signed). The copy is left in <build>/signed/
+# for the e2e scenario that installs from it. There is no network here, so the copy carries no time stamp.
 #   sign_installer.sh <source folder> <build folder>
 set -euo pipefail
 source=$1
@@ -51,6 +52,14 @@ cp "$copy" "$dir/tampered.exe"
 printf 'X' | dd of="$dir/tampered.exe" bs=1 seek=4096 conv=notrunc status=none
 if osslsigncode verify -in "$dir/tampered.exe" -CAfile "$dir/cert.pem" >/dev/null 2>&1; then
   fail "a changed file still verifies"
+fi
+
+# The signed copy is what this commit builds: its signature removed, it is the unsigned build,
+# and so is every program it carries (the README's verification of a release). The copy with
+# one changed byte is not.
+"$source/scripts/verify-signed" "$copy" "$build" || fail "the signed copy is not the unsigned build"
+if "$source/scripts/verify-signed" "$dir/tampered.exe" "$build" >/dev/null; then
+  fail "a changed signed file verified against the build"
 fi
 rm -f "$dir/tampered.exe" "$dir/key.pem"
 echo "signed copy: $(stat -c %s "$copy") bytes, unsigned $(stat -c %s "$build/MarlowindSetup.exe") bytes; SHA-256 signature verified"
