@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The build is reproducible: the source tree, copied to another folder at another depth, builds
-# the four programs once more, at another time, under another SOURCE_DATE_EPOCH and time zone,
-# and every program has the same SHA-256 as in the given build folder.
-#   reproducible.sh <source folder> <build folder>
+# the four programs once more, with the clock years ahead (faketime), under another
+# SOURCE_DATE_EPOCH, time zone and locale, and every program has the same SHA-256 as in the
+# given build folder.
+#   reproducible_build.sh <source folder> <build folder>
 set -euo pipefail
 source=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
@@ -17,7 +18,8 @@ tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$copy" -xf
 cd "$copy"
 export SOURCE_DATE_EPOCH=86400 TZ=Pacific/Kiritimati LC_ALL=C
 cmake --preset windows >/dev/null
-cmake --build build/windows -j1 --target MarlowindSetup >"$dir/build.log" 2>&1 || {
+faketime '2031-06-15 03:00:00' cmake --build build/windows -j1 --target MarlowindSetup \
+  >"$dir/build.log" 2>&1 || {
   tail -n 40 "$dir/build.log"; echo "FAILED: the second build"; exit 1; }
 
 status=0
