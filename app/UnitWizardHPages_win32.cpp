@@ -75,6 +75,7 @@ void TSetupWizardH::ClearPage()
 {
     Image->Bitmap().FillAll(0xFFFFFFFF);
     TLayerCollection& layers = Image->Layers();
+    buttons_.clear();
     for (int i = layers.Count() - 1; i >= 0; --i)
         layers.Free(layers.Item(i));
     if (Agreement->Visible())
@@ -95,7 +96,7 @@ const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
          {{SButtonBack, 30, brPage1}, {SButtonNext, 110, brPage3IfAgreed},
           {SButtonCancel, 200, brFinish}},
          3, 1},
-        {SReadyText, 11, nullptr, &TSetupWizardH::CloseMessengerCopies, nullptr,
+        {SReadyText, 11, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
          {{SButtonBack, 30, brPage2}, {SButtonInstall, 110, brPage4},
           {SButtonCancel, 200, brFinish}},
          3, 1},
@@ -110,25 +111,36 @@ void TSetupWizardH::ShowPage(int page)
     if (page < 1 || page > 4)
         return;
     const TPageRow& row = PageRow(page);
-    const int centre = Width() / 2;
-    TBitmap32& surface = Image->Bitmap();
-    const HDC dc = BitmapDC(surface);
+    page_ = page;
+    DrawTitle();
+    if (row.Enter)
+        (this->*row.Enter)();
+    DrawContent(row);
+}
+
+void TSetupWizardH::DrawTitle()
+{
+    const HDC dc = BitmapDC(Image->Bitmap());
     UniqueHfont titleFont = CalibriFont(dc, kTitlePoints, true);
-    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
     SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    page_ = page;
-
     const std::wstring title = SWizardTitle;
     SIZE extent = {};
     ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-    ::TextOutW(dc, centre - extent.cx / 2, kTitleTop, title.c_str(),
+    ::TextOutW(dc, Width() / 2 - extent.cx / 2, kTitleTop, title.c_str(),
                static_cast<int>(title.size()));
-    ::SelectObject(dc, bodyFont.get());
+    ::GdiFlush();
+}
 
-    if (row.BeforeBody)
-        (this->*row.BeforeBody)();
+void TSetupWizardH::DrawContent(const TPageRow& row)
+{
+    TBitmap32& surface = Image->Bitmap();
+    const HDC dc = BitmapDC(surface);
+    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
+    SelectScope keepFont(dc, bodyFont.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kTextColor);
     RECT bodyRect = kBodyRect;
     ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
     if (row.AfterBody)
@@ -197,20 +209,12 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
 {
     if (x == kCentred)
         x = Image->Width() / 2 - kCentredOffset;
-    TToolbarLayer* faces[3] = {};
     const TRect area{x, y, x + kButtonWidth, y + kButtonHeight};
-    for (int i = 0; i < 3; ++i) {
-        CreateButtonFace(faces[i], true, *Image, nullptr, dmBlend, i == 0 ? 255 : 0, x, y,
-                         kButtonWidth, kButtonHeight);
-        RenderButtonFace(faces[i]->Bitmap(), &Image->Bitmap(), area, 0, 0, kFaceNormal + i, 3,
-                         caption, true);
-        faces[i]->KindMark = ButtonFaceMark;
-    }
-    faces[1]->LowerFace = faces[0];
-    faces[2]->LowerFace = faces[1];
-    faces[1]->IsHoverFace = true;
-    TToolbarLayer* pressed = faces[2];
-    pressed->ButtonRole = role;
+    auto paint = [this, &caption, &area](TBitmap32& face, int faceNumber) {
+        RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true);
+    };
+    buttons_.push_back(std::make_unique<TImageButton>(*Image, caption, area, role, paint));
+    TToolbarLayer* pressed = buttons_.back()->Pressed;
     pressed->OnMouseDown = [this](TBitmapLayer* s, TMouseButton b, TShiftState sh, int px, int py) {
         ButtonMouseDown(s, b, sh, px, py);
     };
