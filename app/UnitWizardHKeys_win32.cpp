@@ -1,4 +1,6 @@
 // The keyboard of the foreground form: keys press the page's buttons as the pointer does.
+#include <oleacc.h>
+
 #include "app/UnitWizardH_win32.h"
 #include "app/UnitWizard_win32.h"
 
@@ -33,6 +35,7 @@ void TSetupWizardH::MoveFocus(int step)
     DrawFocus(false);
     focus_ = ((focus_ + step) % count + count) % count;
     DrawFocus(true);
+    accessible_.Notify(EVENT_OBJECT_FOCUS, AccessibleFocus());
 }
 
 void TSetupWizardH::DropTypedKeys()

@@ -1,6 +1,9 @@
 // The page controller of the foreground form: the four pages, their buttons and the finish.
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
+
+#include <algorithm>
 
 #include <functional>
 
@@ -84,6 +87,10 @@ void TSetupWizardH::ClearPage()
         Panel->Hide();
     RadioHitRect = TRect{};
     page_ = 0;
+    // A client still holding the page's object is told it is gone.
+    accessible_.Replace();
+    drawn_.clear();
+    agreementItem_ = -1;
     Image->Invalidate(TRect{0, 0, Image->Bitmap().Width(), Image->Bitmap().Height()});
 }
 
@@ -116,6 +123,20 @@ void TSetupWizardH::ShowPage(int page)
     if (row.Enter)
         (this->*row.Enter)();
     DrawContent(row);
+    // A new page: screen readers read it anew, from the button with the focus.
+    accessible_.Notify(EVENT_SYSTEM_DIALOGSTART, -1);
+    if (const int focus = AccessibleFocus(); focus >= 0)
+        accessible_.Notify(EVENT_OBJECT_FOCUS, focus);
+}
+
+void TSetupWizardH::Drawn(long role, const std::wstring& text, const TRect& rect)
+{
+    TAccessibleItem item;
+    item.Role = role;
+    item.Name = text;
+    item.Rect = rect;
+    item.State = STATE_SYSTEM_READONLY;
+    drawn_.push_back(item);
 }
 
 void TSetupWizardH::DrawTitle()
@@ -128,9 +149,10 @@ void TSetupWizardH::DrawTitle()
     const std::wstring title = SWizardTitle;
     SIZE extent = {};
     ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-    ::TextOutW(dc, Width() / 2 - extent.cx / 2, kTitleTop, title.c_str(),
-               static_cast<int>(title.size()));
+    const int left = Width() / 2 - extent.cx / 2;
+    ::TextOutW(dc, left, kTitleTop, title.c_str(), static_cast<int>(title.size()));
     ::GdiFlush();
+    Drawn(ROLE_SYSTEM_STATICTEXT, title, TRect{left, kTitleTop, left + extent.cx, extent.cy});
 }
 
 void TSetupWizardH::DrawContent(const TPageRow& row)
@@ -143,6 +165,10 @@ void TSetupWizardH::DrawContent(const TPageRow& row)
     ::SetTextColor(dc, kTextColor);
     RECT bodyRect = kBodyRect;
     ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
+    RECT bodyDrawn = kBodyRect;
+    ::DrawTextW(dc, row.Body, -1, &bodyDrawn, DT_WORDBREAK | DT_CALCRECT);
+    Drawn(ROLE_SYSTEM_STATICTEXT, row.Body,
+          TRect{bodyDrawn.left, bodyDrawn.top, bodyDrawn.right, bodyDrawn.bottom});
     if (row.AfterBody)
         (this->*row.AfterBody)();
     for (int i = 0; i < row.ButtonCount; ++i)
@@ -180,8 +206,18 @@ void TSetupWizardH::ShowAgreement()
     RadioHitRect = RadioBox;
     // In the body's font, still selected.
     const std::wstring label = SAgreeLabel;
-    ::TextOutW(BitmapDC(Image->Bitmap()), kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
+    const HDC dc = BitmapDC(Image->Bitmap());
+    ::TextOutW(dc, kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
                static_cast<int>(label.size()));
+    // For a screen reader the radio and its label are one check box.
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+    agreementItem_ = static_cast<int>(drawn_.size());
+    Drawn(ROLE_SYSTEM_CHECKBUTTON, label,
+          TRect{RadioBox.Left, std::min<int>(RadioBox.Top, kAgreeLabelAt.y),
+                kAgreeLabelAt.x + extent.cx,
+                std::max<int>(RadioBox.Bottom, kAgreeLabelAt.y + extent.cy)});
+    drawn_.back().Shortcut = SAgreeShortcut;
     ShowLicence();
 }
 
