@@ -134,31 +134,15 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
-        if (!role)
-            return E_POINTER;
-        ::VariantInit(role);
-        std::vector<TAccessibleItem> items;
-        long item;
-        const HRESULT hr = Resolve(child, item, &items);
-        if (FAILED(hr))
-            return hr;
-        role->vt = VT_I4;
-        role->lVal = item == kSelf ? model_->AccessibleRole() : items[item].Role;
-        return S_OK;
+        return NumberOf(child, role, [this](const TAccessibleItem* item) {
+            return item ? item->Role : model_->AccessibleRole();
+        });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
     {
-        if (!state)
-            return E_POINTER;
-        ::VariantInit(state);
-        std::vector<TAccessibleItem> items;
-        long item;
-        const HRESULT hr = Resolve(child, item, &items);
-        if (FAILED(hr))
-            return hr;
-        state->vt = VT_I4;
-        state->lVal = static_cast<LONG>(item == kSelf ? STATE_SYSTEM_FOCUSABLE : items[item].State);
-        return S_OK;
+        return NumberOf(child, state, [](const TAccessibleItem* item) {
+            return static_cast<long>(item ? item->State : STATE_SYSTEM_FOCUSABLE);
+        });
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* text) override { return NoText(text); }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override
@@ -345,6 +329,22 @@ private:
             return S_FALSE;
         *out = Text(text);
         return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    template <typename Pick>
+    HRESULT NumberOf(const VARIANT& child, VARIANT* out, Pick pick)
+    {
+        if (!out)
+            return E_POINTER;
+        ::VariantInit(out);
+        std::vector<TAccessibleItem> items;
+        long item;
+        const HRESULT hr = Resolve(child, item, &items);
+        if (FAILED(hr))
+            return hr;
+        out->vt = VT_I4;
+        out->lVal = pick(item == kSelf ? nullptr : &items[item]);
+        return S_OK;
     }
 
     HRESULT NoText(BSTR* out) const
