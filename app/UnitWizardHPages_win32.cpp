@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-
 #include <functional>
 
 #include "app/DesktopShell_win32.h"
@@ -152,7 +151,8 @@ void TSetupWizardH::DrawTitle()
     const int left = Width() / 2 - extent.cx / 2;
     ::TextOutW(dc, left, kTitleTop, title.c_str(), static_cast<int>(title.size()));
     ::GdiFlush();
-    Drawn(ROLE_SYSTEM_STATICTEXT, title, TRect{left, kTitleTop, left + extent.cx, extent.cy});
+    Drawn(ROLE_SYSTEM_STATICTEXT, title,
+          TRect{left, kTitleTop, left + extent.cx, kTitleTop + extent.cy});
 }
 
 void TSetupWizardH::DrawContent(const TPageRow& row)

@@ -166,7 +166,12 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
         ::GetWindowRect(ImageWindow(), &image);
         std::map<long, std::vector<std::string>> items, hits, nexts;
         std::string focus;
+        long licenceRole = 0, licenceState = 0;
         for (const auto& row : RunClient(L"tree TSetupWizardH")) {
+            if (row[0] == "licence" && row.size() == 3) {
+                licenceRole = std::stol(row[1]);
+                licenceState = std::stol(row[2], nullptr, 16);
+            }
             if (row[0] == "item" && row.size() == 10)
                 items[std::stol(row[1])] = row;
             else if ((row[0] == "hit" || row[0] == "next") && row.size() == 3)
@@ -176,6 +181,10 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
         }
         const std::string where = "page " + std::to_string(p.page) + (p.agreed ? " agreed" : "");
         ASSERT_EQ(items.size(), p.parts.size() + 1) << where;
+        // The licence box stays the edit control it is, read by the system's object for it.
+        EXPECT_EQ(licenceRole, p.page == 2 ? ROLE_SYSTEM_TEXT : 0) << where;
+        EXPECT_EQ(licenceState & STATE_SYSTEM_READONLY, p.page == 2 ? STATE_SYSTEM_READONLY : 0)
+            << where;
         const std::vector<std::string>& self = items[0];
         EXPECT_EQ(self[2], std::to_string(ROLE_SYSTEM_DIALOG)) << where;
         EXPECT_EQ(self[9], "Marlowind Setup Wizard") << where;

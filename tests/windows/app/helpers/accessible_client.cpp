@@ -6,7 +6,8 @@
 //   tree CLASS            item <id> <role> <state hex> <left> <top> <width> <height> <action> <name>
 //                         (id 0: the client object; locations in screen coordinates), then
 //                         hit <id> <id found at the item's centre>, next <id> <id after it>,
-//                         focus <id with the focus>
+//                         focus <id with the focus>, licence <role> <state hex> (the licence
+//                         box while it shows)
 //   press CLASS NAME      pressed <hresult>: the default action of the part named NAME
 //   stale CLASS           name <hresult>; then sets the named event MwAccessibleClientReady,
 //                         waits for MwAccessibleClientGo and answers name <hresult>,
@@ -59,9 +60,8 @@ long Number(const VARIANT& v)
     return v.vt == VT_I4 ? v.lVal : -1;
 }
 
-IAccessible* ObjectOf(const wchar_t* windowClass)
+IAccessible* ObjectOf(HWND window)
 {
-    HWND window = ::FindWindowW(windowClass, nullptr);
     IAccessible* object = nullptr;
     if (!window || FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
                                                        kIidAccessible,
@@ -100,6 +100,24 @@ void Tree(IAccessible* object)
     ::VariantInit(&focus);
     object->get_accFocus(&focus);
     std::printf("focus\t%ld\n", Number(focus));
+}
+
+// The licence box: a real edit control among the image's child windows, read through the
+// system's own object for it.
+void Licence(HWND form)
+{
+    HWND image = ::FindWindowExW(form, nullptr, L"MwImage32", nullptr);
+    HWND edit = image ? ::FindWindowExW(image, nullptr, L"Edit", nullptr) : nullptr;
+    IAccessible* object = edit && ::IsWindowVisible(edit) ? ObjectOf(edit) : nullptr;
+    if (!object)
+        return;
+    VARIANT role, state;
+    ::VariantInit(&role);
+    ::VariantInit(&state);
+    object->get_accRole(Child(CHILDID_SELF), &role);
+    object->get_accState(Child(CHILDID_SELF), &state);
+    std::printf("licence\t%ld\t%lx\n", Number(role), Number(state));
+    object->Release();
 }
 
 int Press(IAccessible* object, const std::string& name)
@@ -143,14 +161,17 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::wstring command = argv[1];
-    IAccessible* object = ObjectOf(argv[2]);
+    HWND window = ::FindWindowW(argv[2], nullptr);
+    IAccessible* object = window ? ObjectOf(window) : nullptr;
     if (!object) {
         std::printf("no object\n");
         return 1;
     }
     int code = 0;
-    if (command == L"tree")
+    if (command == L"tree") {
         Tree(object);
+        Licence(window);
+    }
     else if (command == L"press" && argc > 3)
         code = Press(object, Utf8(argv[3]));
     else if (command == L"stale")
