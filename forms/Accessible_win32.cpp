@@ -215,12 +215,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override
     {
-        if (!end)
-            return E_POINTER;
-        ::VariantInit(end);
         std::vector<TAccessibleItem> items;
         long item;
-        const HRESULT hr = Resolve(start, item, &items);
+        const HRESULT hr = ResolveFor(end, start, item, items);
         if (FAILED(hr))
             return hr;
         const long count = static_cast<long>(items.size());
@@ -313,6 +310,16 @@ private:
         return S_OK;
     }
 
+    // Resolve for a method that answers in the VARIANT `out`, emptied first.
+    HRESULT ResolveFor(VARIANT* out, const VARIANT& child, long& item,
+                       std::vector<TAccessibleItem>& items) const
+    {
+        if (!out)
+            return E_POINTER;
+        ::VariantInit(out);
+        return Resolve(child, item, &items);
+    }
+
     template <typename Pick>
     HRESULT TextOf(const VARIANT& child, BSTR* out, Pick pick)
     {
@@ -334,12 +341,9 @@ private:
     template <typename Pick>
     HRESULT NumberOf(const VARIANT& child, VARIANT* out, Pick pick)
     {
-        if (!out)
-            return E_POINTER;
-        ::VariantInit(out);
         std::vector<TAccessibleItem> items;
         long item;
-        const HRESULT hr = Resolve(child, item, &items);
+        const HRESULT hr = ResolveFor(out, child, item, items);
         if (FAILED(hr))
             return hr;
         out->vt = VT_I4;
