@@ -17,6 +17,11 @@ inline constexpr const wchar_t* SButtonCancel = L"Cancel";    // pages 1, 2 and 
 inline constexpr const wchar_t* SButtonInstall = L"Install";  // page 3
 inline constexpr const wchar_t* SButtonClose = L"Close";      // page 4
 
+// What a screen reader says a part does (default actions) and the agreement's key.
+inline constexpr const wchar_t* SActionPress = L"Press";
+inline constexpr const wchar_t* SActionCheck = L"Check";
+inline constexpr const wchar_t* SActionUncheck = L"Uncheck";
+inline constexpr const wchar_t* SAgreeShortcut = L"Alt+A";
 // Caption of the background form.
 inline constexpr const wchar_t* SBackgroundCaption = kSetupCaption;
 // Title of every page.

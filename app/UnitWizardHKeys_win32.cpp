@@ -1,15 +1,14 @@
 // The keyboard of the foreground form: keys press the page's buttons as the pointer does.
+#include <oleacc.h>
+
 #include "app/UnitWizardH_win32.h"
 #include "app/UnitWizard_win32.h"
 
 std::vector<TToolbarLayer*> TSetupWizardH::PageButtons()
 {
     std::vector<TToolbarLayer*> out;
-    TLayerCollection& layers = Image->Layers();
-    for (int i = 0; i < layers.Count(); ++i)
-        if (TToolbarLayer* face = AsButtonFace(layers.Item(i)))
-            if (face->ButtonRole != 0)
-                out.push_back(face);
+    for (const auto& button : buttons_)
+        out.push_back(button->Pressed);
     return out;
 }
 
@@ -36,6 +35,7 @@ void TSetupWizardH::MoveFocus(int step)
     DrawFocus(false);
     focus_ = ((focus_ + step) % count + count) % count;
     DrawFocus(true);
+    accessible_.Notify(EVENT_OBJECT_FOCUS, AccessibleFocus());
 }
 
 void TSetupWizardH::DropTypedKeys()

@@ -1,7 +1,9 @@
 // The page controller of the foreground form: the four pages, their buttons and the finish.
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/DesktopShell_win32.h"
@@ -75,6 +77,7 @@ void TSetupWizardH::ClearPage()
 {
     Image->Bitmap().FillAll(0xFFFFFFFF);
     TLayerCollection& layers = Image->Layers();
+    buttons_.clear();
     for (int i = layers.Count() - 1; i >= 0; --i)
         layers.Free(layers.Item(i));
     if (Agreement->Visible())
@@ -83,6 +86,10 @@ void TSetupWizardH::ClearPage()
         Panel->Hide();
     RadioHitRect = TRect{};
     page_ = 0;
+    // A client still holding the page's object is told it is gone.
+    accessible_.Replace();
+    drawn_.clear();
+    agreementItem_ = -1;
     Image->Invalidate(TRect{0, 0, Image->Bitmap().Width(), Image->Bitmap().Height()});
 }
 
@@ -95,7 +102,7 @@ const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
          {{SButtonBack, 30, brPage1}, {SButtonNext, 110, brPage3IfAgreed},
           {SButtonCancel, 200, brFinish}},
          3, 1},
-        {SReadyText, 11, nullptr, &TSetupWizardH::CloseMessengerCopies, nullptr,
+        {SReadyText, 11, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
          {{SButtonBack, 30, brPage2}, {SButtonInstall, 110, brPage4},
           {SButtonCancel, 200, brFinish}},
          3, 1},
@@ -110,27 +117,58 @@ void TSetupWizardH::ShowPage(int page)
     if (page < 1 || page > 4)
         return;
     const TPageRow& row = PageRow(page);
-    const int centre = Width() / 2;
-    TBitmap32& surface = Image->Bitmap();
-    const HDC dc = BitmapDC(surface);
+    page_ = page;
+    DrawTitle();
+    if (row.Enter)
+        (this->*row.Enter)();
+    DrawContent(row);
+    // A new page: screen readers read it anew, from the button with the focus.
+    accessible_.Notify(EVENT_SYSTEM_DIALOGSTART, -1);
+    if (const int focus = AccessibleFocus(); focus >= 0)
+        accessible_.Notify(EVENT_OBJECT_FOCUS, focus);
+}
+
+void TSetupWizardH::Drawn(long role, const std::wstring& text, const TRect& rect)
+{
+    TAccessibleItem item;
+    item.Role = role;
+    item.Name = text;
+    item.Rect = rect;
+    item.State = STATE_SYSTEM_READONLY;
+    drawn_.push_back(item);
+}
+
+void TSetupWizardH::DrawTitle()
+{
+    const HDC dc = BitmapDC(Image->Bitmap());
     UniqueHfont titleFont = CalibriFont(dc, kTitlePoints, true);
-    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
     SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    page_ = page;
-
     const std::wstring title = SWizardTitle;
     SIZE extent = {};
     ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-    ::TextOutW(dc, centre - extent.cx / 2, kTitleTop, title.c_str(),
-               static_cast<int>(title.size()));
-    ::SelectObject(dc, bodyFont.get());
+    const int left = Width() / 2 - extent.cx / 2;
+    ::TextOutW(dc, left, kTitleTop, title.c_str(), static_cast<int>(title.size()));
+    ::GdiFlush();
+    Drawn(ROLE_SYSTEM_STATICTEXT, title,
+          TRect{left, kTitleTop, left + extent.cx, kTitleTop + extent.cy});
+}
 
-    if (row.BeforeBody)
-        (this->*row.BeforeBody)();
+void TSetupWizardH::DrawContent(const TPageRow& row)
+{
+    TBitmap32& surface = Image->Bitmap();
+    const HDC dc = BitmapDC(surface);
+    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
+    SelectScope keepFont(dc, bodyFont.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kTextColor);
     RECT bodyRect = kBodyRect;
     ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
+    RECT bodyDrawn = kBodyRect;
+    ::DrawTextW(dc, row.Body, -1, &bodyDrawn, DT_WORDBREAK | DT_CALCRECT);
+    Drawn(ROLE_SYSTEM_STATICTEXT, row.Body,
+          TRect{bodyDrawn.left, bodyDrawn.top, bodyDrawn.right, bodyDrawn.bottom});
     if (row.AfterBody)
         (this->*row.AfterBody)();
     for (int i = 0; i < row.ButtonCount; ++i)
@@ -168,8 +206,18 @@ void TSetupWizardH::ShowAgreement()
     RadioHitRect = RadioBox;
     // In the body's font, still selected.
     const std::wstring label = SAgreeLabel;
-    ::TextOutW(BitmapDC(Image->Bitmap()), kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
+    const HDC dc = BitmapDC(Image->Bitmap());
+    ::TextOutW(dc, kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
                static_cast<int>(label.size()));
+    // For a screen reader the radio and its label are one check box.
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+    agreementItem_ = static_cast<int>(drawn_.size());
+    Drawn(ROLE_SYSTEM_CHECKBUTTON, label,
+          TRect{RadioBox.Left, std::min<int>(RadioBox.Top, kAgreeLabelAt.y),
+                kAgreeLabelAt.x + extent.cx,
+                std::max<int>(RadioBox.Bottom, kAgreeLabelAt.y + extent.cy)});
+    drawn_.back().Shortcut = SAgreeShortcut;
     ShowLicence();
 }
 
@@ -197,20 +245,12 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
 {
     if (x == kCentred)
         x = Image->Width() / 2 - kCentredOffset;
-    TToolbarLayer* faces[3] = {};
     const TRect area{x, y, x + kButtonWidth, y + kButtonHeight};
-    for (int i = 0; i < 3; ++i) {
-        CreateButtonFace(faces[i], true, *Image, nullptr, dmBlend, i == 0 ? 255 : 0, x, y,
-                         kButtonWidth, kButtonHeight);
-        RenderButtonFace(faces[i]->Bitmap(), &Image->Bitmap(), area, 0, 0, kFaceNormal + i, 3,
-                         caption, true);
-        faces[i]->KindMark = ButtonFaceMark;
-    }
-    faces[1]->LowerFace = faces[0];
-    faces[2]->LowerFace = faces[1];
-    faces[1]->IsHoverFace = true;
-    TToolbarLayer* pressed = faces[2];
-    pressed->ButtonRole = role;
+    auto paint = [this, &caption, &area](TBitmap32& face, int faceNumber) {
+        RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true);
+    };
+    buttons_.push_back(std::make_unique<TImageButton>(*Image, caption, area, role, paint));
+    TToolbarLayer* pressed = buttons_.back()->Pressed;
     pressed->OnMouseDown = [this](TBitmapLayer* s, TMouseButton b, TShiftState sh, int px, int py) {
         ButtonMouseDown(s, b, sh, px, py);
     };

@@ -1,5 +1,7 @@
 #include "app/UnitWizardH_win32.h"
 
+#include <oleacc.h>
+
 #include "app/UnitStrings.h"
 #include "app/UnitWizard_win32.h"
 #include "install/InstallFiles_win32.h"
@@ -19,6 +21,9 @@ TSetupWizardH::TSetupWizardH(TForm* owner)
 {
     SetBounds(0, 0, 350, 341);
     SetCaption(L"SetupWizardH");
+    // The form and its image answer a screen reader with the same object.
+    Accessible = &accessible_;
+    Image->Accessible = &accessible_;
     StayOnTop = true;
     InitiallyVisible = true;
 }
@@ -29,6 +34,10 @@ TSetupWizardH::~TSetupWizardH()
     // panel and the image), before TForm's destructor destroys the form's own.
     if (SetupWizardH == this)
         SetupWizardH = nullptr;
+    // The object goes before the windows that hand it out.
+    Accessible = nullptr;
+    Image->Accessible = nullptr;
+    accessible_.Replace();
 }
 
 void TSetupWizardH::CreateParams(TCreateParams& params)
@@ -167,6 +176,8 @@ void TSetupWizardH::ToggleAgreement()
                                   0xFFFFFFFF);
     Agreed = !Agreed;
     DrawRadio();
+    if (agreementItem_ >= 0)
+        accessible_.Notify(EVENT_OBJECT_STATECHANGE, agreementItem_);
 }
 
 void TSetupWizardH::DrawRadio()

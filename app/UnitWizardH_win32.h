@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/Accessible_win32.h"
 #include "forms/Form_win32.h"
 #include "forms/ImageControl_win32.h"
 #include "forms/Memo_win32.h"
@@ -24,7 +25,7 @@ enum : int32_t {
     brFinish = 10,
 };
 
-class TSetupWizardH : public TForm {
+class TSetupWizardH : public TForm, private TAccessibleModel {
 public:
     explicit TSetupWizardH(TForm* owner);
     ~TSetupWizardH() override;
@@ -97,6 +98,10 @@ public:
     // The engine's program-files folder; empty when there is none.
     std::wstring ProgramFilesFolder() const;
 
+    // The page as a screen reader reads it (through the image's client object): the title,
+    // the body, page 2's agreement as a check box, then the buttons in keyboard order.
+    std::vector<TAccessibleItem> AccessibleItems() override;
+
 protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -107,13 +112,17 @@ protected:
     void FormClose(TCloseAction& action) override;
 
 private:
+    std::wstring AccessibleName() override;
+    long AccessibleRole() override;
+    int AccessibleFocus() override;
+    void AccessibleAction(int item) override;
     void CreateComponents();
     void CreateBackground();
     // Into the background's hole (screen coordinates), at its size.
     void PlaceInHole(const TRect& hole);
-    // One page as data: ShowPage draws the title, then runs BeforeBody, draws Body in
-    // BodyPoints, runs AfterBody, adds the buttons in order and runs AfterButtons (null steps
-    // are skipped).
+    // One page as data: ShowPage draws the title, then runs the page's Enter step (its work,
+    // apart from its drawing), then draws Body in BodyPoints, runs AfterBody, adds the buttons
+    // in order and runs AfterButtons (null steps are skipped).
     struct TButtonRow {
         const wchar_t* Caption;
         int Left;
@@ -122,7 +131,7 @@ private:
     struct TPageRow {
         const wchar_t* Body;
         int BodyPoints;
-        void (TSetupWizardH::*BeforeBody)();
+        void (TSetupWizardH::*Enter)();
         void (TSetupWizardH::*AfterBody)();
         void (TSetupWizardH::*AfterButtons)();
         TButtonRow Buttons[3];
@@ -131,6 +140,10 @@ private:
         int ForwardButton;
     };
     static const TPageRow& PageRow(int page);
+    void DrawTitle();
+    void DrawContent(const TPageRow& row);
+    // Records a text drawn on the page as a part a screen reader reads.
+    void Drawn(long role, const std::wstring& text, const TRect& rect);
     // The pages' own steps.
     void RunInstall();
     void ShowAgreement();
@@ -145,6 +158,15 @@ private:
     void DrawFocus(bool shown);
     void DropTypedKeys();
     ButtonPointerTracker pointer_;
+    // The page's buttons in the order they were added (the keyboard's order).
+    std::vector<std::unique_ptr<TImageButton>> buttons_;
+    // The texts drawn on the page so far (title, body, the agreement's label), as a screen
+    // reader reads them, in the order they were drawn.
+    std::vector<TAccessibleItem> drawn_;
+    // Index into drawn_ of the agreement, -1 when the page has none.
+    int agreementItem_ = -1;
+    // The image's client object for screen readers; replaced on each page.
+    TAccessibleHost accessible_{*this, *Image};
     int page_ = 0;
     // Index into PageButtons of the focused button.
     int focus_ = 0;

@@ -1,5 +1,7 @@
 #include "app/UnitWizard_win32.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 #include "app/UnitStrings.h"
@@ -26,6 +28,7 @@ TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner)
     const int top = desktop.top + std::max(0L, (desktop.bottom - desktop.top - kInitialHeight) / 2);
     SetBounds(left, top, kInitialWidth, kInitialHeight);
     StayOnTop = true;
+    Accessible = &accessible_;
 }
 
 TSetupWizard::~TSetupWizard()
@@ -134,6 +137,28 @@ void TSetupWizard::MouseUp(int, int x, int y)
 bool TSetupWizard::KeyDown(const TKeyPress& key)
 {
     return OnKeyDown && OnKeyDown(key);
+}
+
+long TSetupWizard::AccessibleRole()
+{
+    return ROLE_SYSTEM_CLIENT;
+}
+
+std::vector<TAccessibleItem> TSetupWizard::AccessibleItems()
+{
+    TAccessibleItem cross;
+    cross.Role = ROLE_SYSTEM_PUSHBUTTON;
+    cross.Name = SButtonClose;
+    cross.Rect = CloseRect;
+    cross.State = STATE_SYSTEM_FOCUSABLE;
+    cross.Action = SActionPress;
+    return {cross};
+}
+
+void TSetupWizard::AccessibleAction(int)
+{
+    // As a release on the cross.
+    Close();
 }
 
 void TSetupWizard::FormClose(TCloseAction& action)

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/Exception.h"
+#include "forms/Accessible_win32.h"
 #include "forms/Form_win32.h"
 #include "skin/Bitmap32.h"
 
@@ -16,7 +17,7 @@ public:
     using Exception::Exception;
 };
 
-class TSetupWizard : public TForm {
+class TSetupWizard : public TForm, private TAccessibleModel {
 public:
     // `owner`: the foreground form, whose window owns this one and which frees this form.
     explicit TSetupWizard(TForm* owner);
@@ -61,10 +62,16 @@ protected:
     void FormClose(TCloseAction& action) override;
 
 private:
+    // For a screen reader: the window, named by its caption, with the close cross as a button.
+    std::wstring AccessibleName() override { return Caption(); }
+    long AccessibleRole() override;
+    std::vector<TAccessibleItem> AccessibleItems() override;
+    void AccessibleAction(int item) override;
     BLENDFUNCTION blend_{};
     // Cursor minus the window's corner at the start of the drag.
     POINT dragOffset_{};
     bool dragging_ = false;
+    TAccessibleHost accessible_{*this, *this};
 };
 
 // The background form while it is open.

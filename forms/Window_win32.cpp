@@ -6,6 +6,7 @@
 #include "common/BufferedPaint_win32.h"
 #include "common/SystemError_win32.h"
 #include "common/UniqueHandle_win32.h"
+#include "forms/Accessible_win32.h"
 #include "forms/Application_win32.h"
 
 namespace {
@@ -207,7 +208,18 @@ LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (Accessible && Accessible->Action(message, wParam, lParam))
+        return 0;
     switch (message) {
+    case WM_GETOBJECT:
+        if (Accessible)
+            if (const LRESULT answer = Accessible->Answer(wParam, lParam))
+                return answer;
+        break;
+    case WM_DESTROY:
+        if (Accessible)
+            Accessible->Replace();
+        break;
     case WM_PAINT:
         OnPaint();
         return 0;

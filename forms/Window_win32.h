@@ -7,6 +7,8 @@
 
 #include <string>
 
+class TAccessibleHost;
+
 // One key press as the window received it (WM_KEYDOWN or WM_SYSKEYDOWN).
 struct TKeyPress {
     WORD Key = 0;         // virtual-key code
@@ -47,6 +49,10 @@ public:
 
     // Paint through an off-screen buffer, so a repaint never flickers.
     bool DoubleBuffered = false;
+
+    // What the window shows to a screen reader, when it draws its own parts (null: the
+    // system's standard objects). Not owned; disconnected when the window is destroyed.
+    TAccessibleHost* Accessible = nullptr;
 
     // The parent control for child windows (null: a top-level window).
     TWinControl* Parent() const { return parent_; }

@@ -753,10 +753,76 @@ def scenario_signed(s):
     check_expected_install(s)
 
 
+# --- the wizard through the accessibility interface alone ------------------------------------
+AGREE = "I agree to all the terms and conditions"
+CHECKED = 0x10
+
+
+def accessible(s, *args):
+    """Rows of the accessibility client: another process that reads and presses the wizard
+    through its client objects, as a screen reader does."""
+    exe = os.path.join(s.build, "tests", "accessible_client.exe")
+    r = subprocess.run(["wine", exe] + list(args), env=s.env, capture_output=True, timeout=60)
+    return [line.split("\t") for line in r.stdout.decode("utf-8", "replace").splitlines()]
+
+
+def spoken_page(s):
+    """(name, state) of each part of the foreground's page, as a screen reader reads it."""
+    return [(r[9], int(r[3], 16)) for r in accessible(s, "tree", "TSetupWizardH")
+            if r[0] == "item" and len(r) == 10 and r[1] != "0"]
+
+
+def wait_spoken(s, parts, timeout=15):
+    """Until the page reads as `parts`: the names after the title and the body text."""
+    def ready():
+        page = spoken_page(s)
+        return page if [n for n, _ in page[2:]] == parts else None
+    return wait_for(ready, timeout, "the page read as %s" % parts, 0.2)
+
+
+def press_spoken(s, name, window="TSetupWizardH"):
+    rows = accessible(s, "press", window, name)
+    check(rows[:1] == [["pressed", "0"]], "%s pressed through its object: %s" % (name, rows))
+
+
+def scenario_accessible(s):
+    """The whole install by the parts' default actions alone, then the background's cross."""
+    reset_install(s)
+    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+    s.start_installer()
+    page = wait_spoken(s, ["Next", "Cancel"])
+    check(page[0][0] == "Marlowind Setup Wizard" and page[1][0].startswith("The Installation"),
+          "page 1 reads its title and text: %s" % page[:2])
+    press_spoken(s, "Next")
+    page = wait_spoken(s, [AGREE, "Back", "Next", "Cancel"])
+    check(not page[2][1] & CHECKED, "the agreement reads unchecked")
+    press_spoken(s, AGREE)
+    wait_for(lambda: spoken_page(s)[2][1] & CHECKED, 10, "the agreement read checked")
+    check(s.page_state()["radio_on"], "the radio shows the agreement")
+    press_spoken(s, "Next")
+    wait_spoken(s, ["Back", "Install", "Cancel"], timeout=30)
+    press_spoken(s, "Install")
+    page = wait_spoken(s, ["Close"], timeout=120)
+    check(page[1][0].startswith("Thank you."), "page 4 reads its text: %s" % page[1][0])
+    s.wait_page(4, save="accessible-page4")
+    press_spoken(s, "Close")
+    check(s.wait_exit() == 0, "Close through its object: exit code 0")
+    wait_for(lambda: s.running(messenger), 30, "the messenger started by Close", 0.5)
+    check_expected_install(s)
+    print("install through the accessibility interface done, the messenger started")
+    s.stop_wine()
+
+    s.start_installer()
+    press_spoken(s, "Close", "TSetupWizard")
+    check(s.wait_exit() == 0, "the background's cross through its object: exit code 0")
+    check(not s.foreground() and not s.background(), "the cross: both windows gone")
+    print("the background's close cross closes both windows")
+
+
 SCENARIOS = {"happy": scenario_happy, "cancel": scenario_cancel, "pointer": scenario_pointer,
              "failing": scenario_failing, "damaged": scenario_damaged,
              "startup": scenario_startup, "keyboard": scenario_keyboard, "second": scenario_second,
-             "signed": scenario_signed}
+             "signed": scenario_signed, "accessible": scenario_accessible}
 
 
 def log(*args):

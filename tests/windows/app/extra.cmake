@@ -13,3 +13,11 @@ target_compile_definitions(windows_app_tests PRIVATE
   MW_ICON_FILE="Z:${CMAKE_SOURCE_DIR}/resources/Marlowind.ico")
 add_dependencies(windows_app_tests MarlowindSetup)
 target_link_libraries(windows_app_tests PRIVATE version)
+# A screen reader's view from another process: the client that reads and presses the wizard
+# through its accessible objects (also used by the e2e tier).
+add_executable(accessible_client ${dir}/helpers/accessible_client.cpp)
+target_link_options(accessible_client PRIVATE -municode)
+target_link_libraries(accessible_client PRIVATE oleacc ole32 oleaut32 uuid user32)
+add_dependencies(windows_app_tests accessible_client)
+target_compile_definitions(windows_app_tests PRIVATE
+  MW_ACCESSIBLE_CLIENT=L"Z:$<TARGET_FILE:accessible_client>")

@@ -1,0 +1,344 @@
+// The wizard as a screen reader finds it: read and operated from another process (the client
+// in helpers/) through the accessible objects of the foreground and background windows.
+#include <oleacc.h>
+
+#include <functional>
+#include <map>
+
+#include "WizardTestSupport.h"
+#include "app/UnitStrings.h"
+
+namespace {
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string Utf8(const std::wstring& w)
+{
+    std::string out;
+    for (wchar_t c : w)
+        out += static_cast<char>(c);  // the wizard's texts are ASCII
+    return out;
+}
+
+// Runs the client with `args` while this thread goes on handling the wizard's messages, through
+// which the client's calls arrive. `during` runs once the client has set its ready event.
+Rows RunClient(const std::wstring& args, std::function<void()> during = nullptr)
+{
+    wchar_t folder[MAX_PATH], file[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    ::GetTempFileNameW(folder, L"acc", 0, file);
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = ::CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                               nullptr);
+    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, L"MwAccessibleClientReady");
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = out;
+    PROCESS_INFORMATION pi = {};
+    std::wstring line = L"\"" MW_ACCESSIBLE_CLIENT L"\" " + args;
+    const BOOL started = ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE,
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+    ::CloseHandle(out);
+    EXPECT_TRUE(started) << "the client starts";
+    const DWORD end = ::GetTickCount() + 60000;
+    while (started && static_cast<LONG>(end - ::GetTickCount()) > 0) {
+        HANDLE waits[2] = {pi.hProcess, ready};
+        const DWORD count = during ? 2 : 1;
+        const DWORD r = ::MsgWaitForMultipleObjects(count, waits, FALSE, 100, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0)
+            break;
+        // Messages first: a thread learns of hooks set meanwhile by reading its queue, as
+        // it does before it handles any key.
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        if (count == 2 && r == WAIT_OBJECT_0 + 1) {
+            std::function<void()> run = std::move(during);
+            during = nullptr;
+            run();
+        }
+    }
+    if (started) {
+        EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 0), WAIT_OBJECT_0) << "the client ended";
+        ::TerminateProcess(pi.hProcess, 1);
+        ::CloseHandle(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+    }
+    ::CloseHandle(ready);
+    Rows rows;
+    std::string text;
+    HANDLE in = ::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    char buffer[4096];
+    DWORD got = 0;
+    while (in != INVALID_HANDLE_VALUE && ::ReadFile(in, buffer, sizeof buffer, &got, nullptr) && got)
+        text.append(buffer, got);
+    ::CloseHandle(in);
+    ::DeleteFileW(file);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t stop = text.find('\n', start);
+        if (stop == std::string::npos)
+            stop = text.size();
+        std::vector<std::string> fields(1);
+        for (size_t i = start; i < stop; ++i)
+            if (text[i] == '\t')
+                fields.emplace_back();
+            else if (text[i] != '\r')
+                fields.back() += text[i];
+        rows.push_back(fields);
+        start = stop + 1;
+    }
+    return rows;
+}
+
+// One part as the page shows it, in the image's client coordinates: it lies inside `within`
+// and covers `covers`.
+struct Part {
+    long role;
+    std::string name;
+    unsigned long state;
+    std::string action;
+    TRect within, covers;
+};
+
+const TRect kWhole{0, 0, 285, 260};
+
+Part Text(const std::wstring& name, const TRect& within, const TRect& covers)
+{
+    return {ROLE_SYSTEM_STATICTEXT, Utf8(name), STATE_SYSTEM_READONLY, "", within, covers};
+}
+
+Part Button(const char* name, int left, bool focused)
+{
+    const TRect r{left, 230, left + 78, 255};
+    return {ROLE_SYSTEM_PUSHBUTTON, name,
+            STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0ul), "Press", r, r};
+}
+
+Part Agreement(bool agreed)
+{
+    return {ROLE_SYSTEM_CHECKBUTTON, Utf8(SAgreeLabel), agreed ? STATE_SYSTEM_CHECKED : 0ul,
+            agreed ? "Uncheck" : "Check", TRect{10, 200, 285, 226}, TRect{10, 205, 200, 220}};
+}
+
+const Part kTitle = Text(SWizardTitle, TRect{0, 0, 285, 30}, TRect{60, 2, 225, 14});
+
+Part Body(const wchar_t* text, int bottomAtLeast)
+{
+    return Text(text, TRect{10, 35, 280, 200}, TRect{10, 36, 200, bottomAtLeast});
+}
+
+class WizardAccessibleTest : public WizardTest {
+protected:
+    void GoTo(int page, bool agreed)
+    {
+        SetupWizardH->Agreed = agreed;
+        SetupWizardH->ClearPage();
+        SetupWizardH->ShowPage(page);
+        Pump();
+    }
+};
+}  // namespace
+
+TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
+{
+    const struct {
+        int page;
+        bool agreed;
+        std::vector<Part> parts;
+    } pages[] = {
+        {1, false, {kTitle, Body(SWelcomeText, 100), Button("Next", 110, true),
+                    Button("Cancel", 200, false)}},
+        {2, false, {kTitle, Body(SAgreementText, 45), Agreement(false), Button("Back", 30, false),
+                    Button("Next", 110, true), Button("Cancel", 200, false)}},
+        {2, true, {kTitle, Body(SAgreementText, 45), Agreement(true), Button("Back", 30, false),
+                   Button("Next", 110, true), Button("Cancel", 200, false)}},
+        {3, false, {kTitle, Body(SReadyText, 100), Button("Back", 30, false),
+                    Button("Install", 110, true), Button("Cancel", 200, false)}},
+    };
+    for (const auto& p : pages) {
+        GoTo(p.page, p.agreed);
+        RECT image = {};
+        ::GetWindowRect(ImageWindow(), &image);
+        std::map<long, std::vector<std::string>> items, hits, nexts;
+        std::string focus;
+        long licenceRole = 0, licenceState = 0;
+        for (const auto& row : RunClient(L"tree TSetupWizardH")) {
+            if (row[0] == "licence" && row.size() == 3) {
+                licenceRole = std::stol(row[1]);
+                licenceState = std::stol(row[2], nullptr, 16);
+            }
+            if (row[0] == "item" && row.size() == 10)
+                items[std::stol(row[1])] = row;
+            else if ((row[0] == "hit" || row[0] == "next") && row.size() == 3)
+                (row[0] == "hit" ? hits : nexts)[std::stol(row[1])] = row;
+            else if (row[0] == "focus" && row.size() == 2)
+                focus = row[1];
+        }
+        const std::string where = "page " + std::to_string(p.page) + (p.agreed ? " agreed" : "");
+        ASSERT_EQ(items.size(), p.parts.size() + 1) << where;
+        // The licence box stays the edit control it is, read by the system's object for it.
+        EXPECT_EQ(licenceRole, p.page == 2 ? ROLE_SYSTEM_TEXT : 0) << where;
+        EXPECT_EQ(licenceState & STATE_SYSTEM_READONLY, p.page == 2 ? STATE_SYSTEM_READONLY : 0)
+            << where;
+        const std::vector<std::string>& self = items[0];
+        EXPECT_EQ(self[2], std::to_string(ROLE_SYSTEM_DIALOG)) << where;
+        EXPECT_EQ(self[9], "Marlowind Setup Wizard") << where;
+        EXPECT_EQ(std::vector<std::string>(self.begin() + 4, self.begin() + 8),
+                  (std::vector<std::string>{std::to_string(image.left), std::to_string(image.top),
+                                            "285", "260"}))
+            << where;
+        for (size_t i = 0; i < p.parts.size(); ++i) {
+            const Part& want = p.parts[i];
+            const long id = static_cast<long>(i + 1);
+            const std::vector<std::string>& got = items[id];
+            const std::string what = where + ", " + want.name;
+            EXPECT_EQ(got[9], want.name) << what;
+            EXPECT_EQ(std::stol(got[2]), want.role) << what;
+            EXPECT_EQ(std::stoul(got[3], nullptr, 16), want.state) << what;
+            EXPECT_EQ(got[8], want.action) << what;
+            const TRect r{std::stoi(got[4]) - image.left, std::stoi(got[5]) - image.top,
+                          std::stoi(got[4]) - image.left + std::stoi(got[6]),
+                          std::stoi(got[5]) - image.top + std::stoi(got[7])};
+            EXPECT_TRUE(r.Left >= want.within.Left && r.Top >= want.within.Top &&
+                        r.Right <= want.within.Right && r.Bottom <= want.within.Bottom &&
+                        r.Left <= want.covers.Left && r.Top <= want.covers.Top &&
+                        r.Right >= want.covers.Right && r.Bottom >= want.covers.Bottom)
+                << what << " drawn at " << r.Left << "," << r.Top << "-" << r.Right << ","
+                << r.Bottom;
+            EXPECT_EQ(hits[id].at(2), std::to_string(id)) << what << ": hit test at its centre";
+            EXPECT_EQ(nexts[id].at(2), id == static_cast<long>(p.parts.size())
+                                           ? std::string("-1") : std::to_string(id + 1))
+                << what;
+            if (want.state & STATE_SYSTEM_FOCUSED) {
+                EXPECT_EQ(focus, std::to_string(id)) << what;
+            }
+        }
+    }
+
+    // The background's close cross.
+    const Rows background = RunClient(L"tree TSetupWizard");
+    ASSERT_GE(background.size(), 2u);
+    EXPECT_EQ(background[0].at(9), "Marlowind setup");
+    EXPECT_EQ(background[1].at(9), "Close");
+    EXPECT_EQ(background[1].at(2), std::to_string(ROLE_SYSTEM_PUSHBUTTON));
+    EXPECT_EQ(background[1].at(8), "Press");
+    const TRect cross = SetupWizard->CloseRect;
+    EXPECT_EQ(std::stoi(background[1].at(4)), SetupWizard->Left() + cross.Left);
+    EXPECT_EQ(std::stoi(background[1].at(6)), cross.Width());
+    EXPECT_EQ(background[2].at(2), "1") << "a hit test on the cross finds it";
+}
+
+TEST_F(WizardAccessibleTest, DefaultActionsDoWhatAClickDoes)
+{
+    const struct {
+        int page;
+        bool agreed;
+        const wchar_t* window;
+        const wchar_t* part;
+        int pageAfter;  // 0: the wizard is closed
+        bool agreedAfter;
+    } cases[] = {
+        {1, false, L"TSetupWizardH", L"Next", 2, false},
+        {2, false, L"TSetupWizardH", L"Next", 2, false},
+        {2, false, L"TSetupWizardH", L"\"I agree to all the terms and conditions\"", 2, true},
+        {2, true, L"TSetupWizardH", L"\"I agree to all the terms and conditions\"", 2, false},
+        {2, true, L"TSetupWizardH", L"Next", 3, true},
+        {3, true, L"TSetupWizardH", L"Back", 2, true},
+        {2, false, L"TSetupWizard", L"Close", 0, false},
+    };
+    for (const auto& c : cases) {
+        if (!SetupWizardH)
+            SetUp();
+        GoTo(c.page, c.agreed);
+        const Rows rows = RunClient(std::wstring(L"press ") + c.window + L" " + c.part);
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(rows[0], (std::vector<std::string>{"pressed", "0"}));
+        Pump();
+        EXPECT_EQ(SetupWizardH ? SetupWizardH->Page() : 0, c.pageAfter);
+        if (SetupWizardH)
+            EXPECT_EQ(SetupWizardH->Agreed, c.agreedAfter);
+        else
+            EXPECT_EQ(SetupWizard, nullptr) << "the cross closes both windows";
+    }
+}
+
+// Events as a screen reader's out-of-context hook hears them, each read back through the object
+// it names. The hook is this process's own: Wine delivers no such events to another process.
+std::vector<std::string> heard;
+
+void CALLBACK Heard(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    if (event != EVENT_OBJECT_FOCUS && event != EVENT_OBJECT_STATECHANGE)
+        return;
+    IAccessible* found = nullptr;
+    VARIANT id;
+    ::VariantInit(&id);
+    if (FAILED(::AccessibleObjectFromEvent(window, object, child, &found, &id)))
+        return;
+    BSTR name = nullptr;
+    found->get_accName(id, &name);
+    VARIANT state;
+    ::VariantInit(&state);
+    found->get_accState(id, &state);
+    heard.push_back(std::string(event == EVENT_OBJECT_FOCUS ? "focus " : "state ") +
+                    Utf8(name ? name : L"") + " " + std::to_string(state.lVal));
+    ::SysFreeString(name);
+    found->Release();
+}
+
+TEST_F(WizardAccessibleTest, HookHearsTheFocusMoveAndTheAgreementChange)
+{
+    GoTo(2, false);
+    heard.clear();
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_STATECHANGE, nullptr,
+                                           Heard, 0, 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    Pump();
+    TKeyPress key;
+    key.Key = VK_TAB;
+    SetupWizardH->KeyDown(key);
+    key.Key = VK_SPACE;
+    SetupWizardH->KeyDown(key);
+    Pump();
+    ::UnhookWinEvent(hook);
+    EXPECT_EQ(heard, (std::vector<std::string>{
+                         "focus Cancel " + std::to_string(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED),
+                         "state " + Utf8(SAgreeLabel) + " " + std::to_string(STATE_SYSTEM_CHECKED)}));
+}
+
+TEST_F(WizardAccessibleTest, ObjectOfALeftPageOrAClosedWindowAnswersThatItIsGone)
+{
+    const std::function<void()> ends[] = {
+        [] {
+            SetupWizardH->ClearPage();
+            SetupWizardH->ShowPage(2);
+        },
+        [] { SetupWizard->Close(); },
+    };
+    for (const auto& end : ends) {
+        if (!SetupWizardH)
+            SetUp();
+        HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, L"MwAccessibleClientGo");
+        const Rows rows = RunClient(L"stale TSetupWizardH", [&] {
+            end();
+            Pump();
+            ::SetEvent(go);
+        });
+        ::CloseHandle(go);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0], (std::vector<std::string>{"name", "0"})) << "answers while current";
+        for (int i : {1, 2}) {
+            const unsigned long hr = std::stoul(rows[i].at(1), nullptr, 16);
+            // Windows answers RPC_E_DISCONNECTED, Wine that the interface is unknown.
+            EXPECT_TRUE(hr == static_cast<unsigned long>(RPC_E_DISCONNECTED) ||
+                        hr == static_cast<unsigned long>(CO_E_OBJNOTCONNECTED) ||
+                        hr == static_cast<unsigned long>(HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF)))
+                << rows[i][0] << " " << rows[i][1];
+        }
+    }
+}
