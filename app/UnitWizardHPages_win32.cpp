@@ -12,33 +12,18 @@
 #include "forms/Screen_win32.h"
 #include "skin/BitmapDc_win32.h"
 #include "skin/ButtonFace.h"
+#include "skin/Fonts_win32.h"
 
 namespace {
 constexpr COLORREF kTextColor = RGB(0x55, 0x55, 0x55);
-constexpr int kButtonWidth = 78;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonTop = 230;
-// The left that asks for a button centred on the image, and how far left of the centre it
-// then starts.
+// The left that asks for a button centred on the image.
 constexpr int kCentred = -1;
-constexpr int kCentredOffset = 44;
 constexpr int kTitlePoints = 12;
-constexpr int kTitleTop = 0;
-constexpr RECT kBodyRect = {10, 35, 280, 200};
-// Page 2: the licence box, the silver panel one pixel around it as its frame, the label.
-constexpr TRect kLicenceBox{10, 70, 10 + 270, 70 + 123};
-constexpr TRect kLicenceFrame{9, 69, 9 + 272, 69 + 125};
-constexpr POINT kAgreeLabelAt = {30, 204};
 constexpr int kLicencePoints = 10;
 
-UniqueHfont CalibriFont(HDC dc, int points, bool bold)
+UniqueHfont CalibriFont(int dpi, int points, bool bold)
 {
-    LOGFONTA lf = {};
-    lf.lfHeight = -::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, SFontCalibri, LF_FACESIZE);
-    return UniqueHfont(::CreateFontIndirectA(&lf));
+    return CreatePointFont(SFontCalibri, points, dpi, bold ? fsBold : 0);
 }
 
 // No key acts while the install runs; what was typed meanwhile is dropped however it ends.
@@ -105,36 +90,100 @@ const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
     return rows[page - 1];
 }
 
+TSetupWizardH::TPageLayout TSetupWizardH::LayoutFor(int dpi)
+{
+    // Every figure of the pages, as drawn for 96 DPI, scaled here and nowhere else.
+    const TDpiScale s(dpi);
+    TPageLayout layout{};
+    layout.Scale = s;
+    layout.ButtonWidth = s(78);
+    layout.ButtonHeight = s(25);
+    layout.ButtonTop = s(230);
+    layout.CentredOffset = s(44);
+    layout.TitleTop = s(0);
+    layout.Body = s(TRect{10, 35, 280, 200});
+    layout.LicenceBox = s(TRect{10, 70, 10 + 270, 70 + 123});
+    layout.LicenceFrame = s(TRect{9, 69, 9 + 272, 69 + 125});
+    layout.RadioBox = s(TRect{10, 205, 25, 220});
+    layout.AgreeLabelAt = POINT{s(30), s(204)};
+    return layout;
+}
+
+void TSetupWizardH::ChangeDpi(int dpi)
+{
+    if (TDpiScale(dpi).Dpi() == layout_.Scale.Dpi())
+        return;
+    layout_ = LayoutFor(dpi);
+    LoadRadios();
+    const int page = page_;
+    const bool whole = pageWhole_;
+    const int focus = focus_;
+    TBitmap32& surface = Image->Bitmap();
+    if (surface.Empty())
+        return;
+    surface.Resize(ClientWidth(), ClientHeight());
+    ClearPage();
+    if (whole) {
+        redrawing_ = true;
+        try {
+            ShowPage(page);
+        } catch (...) {
+            redrawing_ = false;
+            throw;
+        }
+        redrawing_ = false;
+        if (focus < static_cast<int>(PageButtons().size()))
+            focus_ = focus;
+        if (focusShown_)
+            DrawFocus(true);
+    } else if (page >= 1 && page <= 4) {
+        page_ = page;
+        DrawTitle(BitmapDC(surface));
+        ::GdiFlush();
+        Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
+    }
+}
+
+void TSetupWizardH::DrawTitle(HDC dc)
+{
+    UniqueHfont titleFont = CalibriFont(layout_.Scale.Dpi(), kTitlePoints, true);
+    SelectScope keepFont(dc, titleFont.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kTextColor);
+    const std::wstring title = SWizardTitle;
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
+    ::TextOutW(dc, Width() / 2 - extent.cx / 2, layout_.TitleTop, title.c_str(),
+               static_cast<int>(title.size()));
+}
+
 void TSetupWizardH::ShowPage(int page)
 {
     if (page < 1 || page > 4)
         return;
     const TPageRow& row = PageRow(page);
-    const int centre = Width() / 2;
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
-    UniqueHfont titleFont = CalibriFont(dc, kTitlePoints, true);
-    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
-    SelectScope keepFont(dc, titleFont.get());
+    UniqueHfont bodyFont = CalibriFont(layout_.Scale.Dpi(), row.BodyPoints, false);
+    page_ = page;
+    pageWhole_ = false;
+
+    DrawTitle(dc);
+    SelectScope keepFont(dc, bodyFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    page_ = page;
-
-    const std::wstring title = SWizardTitle;
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-    ::TextOutW(dc, centre - extent.cx / 2, kTitleTop, title.c_str(),
-               static_cast<int>(title.size()));
-    ::SelectObject(dc, bodyFont.get());
 
     if (row.BeforeBody)
         (this->*row.BeforeBody)();
-    RECT bodyRect = kBodyRect;
+    RECT bodyRect = {layout_.Body.Left, layout_.Body.Top, layout_.Body.Right, layout_.Body.Bottom};
     ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
     if (row.AfterBody)
         (this->*row.AfterBody)();
-    for (int i = 0; i < row.ButtonCount; ++i)
-        AddButton(row.Buttons[i].Caption, row.Buttons[i].Left, kButtonTop, row.Buttons[i].Role);
+    for (int i = 0; i < row.ButtonCount; ++i) {
+        const int left = row.Buttons[i].Left;
+        AddButton(row.Buttons[i].Caption, left == kCentred ? kCentred : layout_.Scale(left),
+                  layout_.ButtonTop, row.Buttons[i].Role);
+    }
     if (row.AfterButtons) {
         ::GdiFlush();
         (this->*row.AfterButtons)();
@@ -144,10 +193,13 @@ void TSetupWizardH::ShowPage(int page)
         DrawFocus(true);
     ::GdiFlush();
     Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
+    pageWhole_ = true;
 }
 
 void TSetupWizardH::RunInstall()
 {
+    if (redrawing_)
+        return;
     // A repaint while the install runs, or while its error is shown, shows the title drawn so
     // far.
     ::GdiFlush();
@@ -160,21 +212,23 @@ void TSetupWizardH::RunInstall()
 
 void TSetupWizardH::ShowAgreement()
 {
-    Agreement->SetBounds(kLicenceBox.Left, kLicenceBox.Top, kLicenceBox.Width(),
-                         kLicenceBox.Height());
-    Panel->SetBounds(kLicenceFrame.Left, kLicenceFrame.Top, kLicenceFrame.Width(),
-                     kLicenceFrame.Height());
-    Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor);
-    RadioHitRect = RadioBox;
+    const TRect& box = layout_.LicenceBox;
+    const TRect& frame = layout_.LicenceFrame;
+    Agreement->SetBounds(box.Left, box.Top, box.Width(), box.Height());
+    Panel->SetBounds(frame.Left, frame.Top, frame.Width(), frame.Height());
+    Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor, layout_.Scale.Dpi());
+    RadioHitRect = layout_.RadioBox;
     // In the body's font, still selected.
     const std::wstring label = SAgreeLabel;
-    ::TextOutW(BitmapDC(Image->Bitmap()), kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
-               static_cast<int>(label.size()));
+    ::TextOutW(BitmapDC(Image->Bitmap()), layout_.AgreeLabelAt.x, layout_.AgreeLabelAt.y,
+               label.c_str(), static_cast<int>(label.size()));
     ShowLicence();
 }
 
 void TSetupWizardH::CloseMessengerCopies()
 {
+    if (redrawing_)
+        return;
     // Without a program-files folder there is no installed copy to close.
     if (const std::wstring folder = InstallFolder(); !folder.empty())
         CloseRunningInstances(folder + SMessengerExeClosing);
@@ -196,14 +250,16 @@ void TSetupWizardH::ShowLicence()
 void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int role)
 {
     if (x == kCentred)
-        x = Image->Width() / 2 - kCentredOffset;
+        x = Image->Width() / 2 - layout_.CentredOffset;
+    const int width = layout_.ButtonWidth;
+    const int height = layout_.ButtonHeight;
     TToolbarLayer* faces[3] = {};
-    const TRect area{x, y, x + kButtonWidth, y + kButtonHeight};
+    const TRect area{x, y, x + width, y + height};
     for (int i = 0; i < 3; ++i) {
-        CreateButtonFace(faces[i], true, *Image, nullptr, dmBlend, i == 0 ? 255 : 0, x, y,
-                         kButtonWidth, kButtonHeight);
+        CreateButtonFace(faces[i], true, *Image, nullptr, dmBlend, i == 0 ? 255 : 0, x, y, width,
+                         height);
         RenderButtonFace(faces[i]->Bitmap(), &Image->Bitmap(), area, 0, 0, kFaceNormal + i, 3,
-                         caption, true);
+                         caption, true, layout_.Scale.Dpi());
         faces[i]->KindMark = ButtonFaceMark;
     }
     faces[1]->LowerFace = faces[0];
