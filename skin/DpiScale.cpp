@@ -1,7 +1,6 @@
 #include "skin/DpiScale.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 int SkinScaleFor(int dpi)
@@ -46,7 +45,7 @@ std::vector<std::vector<Tap>> AreaTaps(int32_t from, int32_t to)
 
 uint8_t Channel(float value)
 {
-    return static_cast<uint8_t>(std::lround(std::min(255.0f, std::max(0.0f, value))));
+    return static_cast<uint8_t>(std::min(255.0f, std::max(0.0f, value)) + 0.5f);
 }
 
 }  // namespace

@@ -56,8 +56,9 @@ TEST(DpiScaleTest, AreaResamplingKeepsColourCoverageAndEdges)
                 const TColor32 p = out.Pixel(x, y);
                 alpha += p >> 24;
                 // Transparent black lends no darkness to the red edge.
-                if (p >> 24)
+                if (p >> 24) {
                     EXPECT_EQ(p & 0x00FFFFFF, 0x00FF0000u) << width << ": " << x << "," << y;
+                }
             }
         // Half the area stays covered, within rounding.
         EXPECT_NEAR(alpha / (width * 3 * 255.0), 0.5, 0.01) << width;

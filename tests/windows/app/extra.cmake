@@ -13,3 +13,5 @@ target_compile_definitions(windows_app_tests PRIVATE
   MW_ICON_FILE="Z:${CMAKE_SOURCE_DIR}/resources/Marlowind.ico")
 add_dependencies(windows_app_tests MarlowindSetup)
 target_link_libraries(windows_app_tests PRIVATE version)
+# The start-up benchmark reads the skin pictures from its own resources.
+target_link_libraries(windows_WizardStart_bench PRIVATE mw_resources)
