@@ -5,11 +5,8 @@
 std::vector<TToolbarLayer*> TSetupWizardH::PageButtons()
 {
     std::vector<TToolbarLayer*> out;
-    TLayerCollection& layers = Image->Layers();
-    for (int i = 0; i < layers.Count(); ++i)
-        if (TToolbarLayer* face = AsButtonFace(layers.Item(i)))
-            if (face->ButtonRole != 0)
-                out.push_back(face);
+    for (const auto& button : buttons_)
+        out.push_back(button->Pressed);
     return out;
 }
 

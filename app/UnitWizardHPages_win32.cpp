@@ -60,6 +60,7 @@ void TSetupWizardH::ClearPage()
 {
     Image->Bitmap().FillAll(0xFFFFFFFF);
     TLayerCollection& layers = Image->Layers();
+    buttons_.clear();
     for (int i = layers.Count() - 1; i >= 0; --i)
         layers.Free(layers.Item(i));
     if (Agreement->Visible())
@@ -80,7 +81,7 @@ const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
          {{SButtonBack, 30, brPage1}, {SButtonNext, 110, brPage3IfAgreed},
           {SButtonCancel, 200, brFinish}},
          3, 1},
-        {SReadyText, 11, nullptr, &TSetupWizardH::CloseMessengerCopies, nullptr,
+        {SReadyText, 11, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
          {{SButtonBack, 30, brPage2}, {SButtonInstall, 110, brPage4},
           {SButtonCancel, 200, brFinish}},
          3, 1},
@@ -123,29 +124,40 @@ void TSetupWizardH::ChangeDpi(int dpi)
         return;
     surface.Resize(ClientWidth(), ClientHeight());
     ClearPage();
+    if (page < 1 || page > 4)
+        return;
+    // The page's drawing again, not its entry step: no copies closed, no install run.
+    page_ = page;
+    DrawTitle();
     if (whole) {
-        redrawing_ = true;
-        try {
-            ShowPage(page);
-        } catch (...) {
-            redrawing_ = false;
-            throw;
-        }
-        redrawing_ = false;
-        if (focus < static_cast<int>(PageButtons().size()))
+        DrawContent(PageRow(page));
+        if (focus < static_cast<int>(buttons_.size()))
             focus_ = focus;
         if (focusShown_)
             DrawFocus(true);
-    } else if (page >= 1 && page <= 4) {
-        page_ = page;
-        DrawTitle(BitmapDC(surface));
-        ::GdiFlush();
+    } else {
         Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
     }
+    pageWhole_ = whole;
 }
 
-void TSetupWizardH::DrawTitle(HDC dc)
+void TSetupWizardH::ShowPage(int page)
 {
+    if (page < 1 || page > 4)
+        return;
+    const TPageRow& row = PageRow(page);
+    page_ = page;
+    pageWhole_ = false;
+    DrawTitle();
+    if (row.Enter)
+        (this->*row.Enter)();
+    DrawContent(row);
+    pageWhole_ = true;
+}
+
+void TSetupWizardH::DrawTitle()
+{
+    const HDC dc = BitmapDC(Image->Bitmap());
     UniqueHfont titleFont = CalibriFont(layout_.Scale.Dpi(), kTitlePoints, true);
     SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
@@ -155,26 +167,17 @@ void TSetupWizardH::DrawTitle(HDC dc)
     ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
     ::TextOutW(dc, Width() / 2 - extent.cx / 2, layout_.TitleTop, title.c_str(),
                static_cast<int>(title.size()));
+    ::GdiFlush();
 }
 
-void TSetupWizardH::ShowPage(int page)
+void TSetupWizardH::DrawContent(const TPageRow& row)
 {
-    if (page < 1 || page > 4)
-        return;
-    const TPageRow& row = PageRow(page);
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
     UniqueHfont bodyFont = CalibriFont(layout_.Scale.Dpi(), row.BodyPoints, false);
-    page_ = page;
-    pageWhole_ = false;
-
-    DrawTitle(dc);
     SelectScope keepFont(dc, bodyFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-
-    if (row.BeforeBody)
-        (this->*row.BeforeBody)();
     RECT bodyRect = {layout_.Body.Left, layout_.Body.Top, layout_.Body.Right, layout_.Body.Bottom};
     ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
     if (row.AfterBody)
@@ -193,13 +196,10 @@ void TSetupWizardH::ShowPage(int page)
         DrawFocus(true);
     ::GdiFlush();
     Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
-    pageWhole_ = true;
 }
 
 void TSetupWizardH::RunInstall()
 {
-    if (redrawing_)
-        return;
     // A repaint while the install runs, or while its error is shown, shows the title drawn so
     // far.
     ::GdiFlush();
@@ -227,8 +227,6 @@ void TSetupWizardH::ShowAgreement()
 
 void TSetupWizardH::CloseMessengerCopies()
 {
-    if (redrawing_)
-        return;
     // Without a program-files folder there is no installed copy to close.
     if (const std::wstring folder = InstallFolder(); !folder.empty())
         CloseRunningInstances(folder + SMessengerExeClosing);
@@ -251,22 +249,13 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
 {
     if (x == kCentred)
         x = Image->Width() / 2 - layout_.CentredOffset;
-    const int width = layout_.ButtonWidth;
-    const int height = layout_.ButtonHeight;
-    TToolbarLayer* faces[3] = {};
-    const TRect area{x, y, x + width, y + height};
-    for (int i = 0; i < 3; ++i) {
-        CreateButtonFace(faces[i], true, *Image, nullptr, dmBlend, i == 0 ? 255 : 0, x, y, width,
-                         height);
-        RenderButtonFace(faces[i]->Bitmap(), &Image->Bitmap(), area, 0, 0, kFaceNormal + i, 3,
-                         caption, true, layout_.Scale.Dpi());
-        faces[i]->KindMark = ButtonFaceMark;
-    }
-    faces[1]->LowerFace = faces[0];
-    faces[2]->LowerFace = faces[1];
-    faces[1]->IsHoverFace = true;
-    TToolbarLayer* pressed = faces[2];
-    pressed->ButtonRole = role;
+    const TRect area{x, y, x + layout_.ButtonWidth, y + layout_.ButtonHeight};
+    const int dpi = layout_.Scale.Dpi();
+    auto paint = [this, &caption, &area, dpi](TBitmap32& face, int faceNumber) {
+        RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true, dpi);
+    };
+    buttons_.push_back(std::make_unique<TImageButton>(*Image, caption, area, role, paint));
+    TToolbarLayer* pressed = buttons_.back()->Pressed;
     pressed->OnMouseDown = [this](TBitmapLayer* s, TMouseButton b, TShiftState sh, int px, int py) {
         ButtonMouseDown(s, b, sh, px, py);
     };

@@ -133,9 +133,9 @@ private:
     void LoadRadios();
     // Into the background's hole (screen coordinates), at its size.
     void PlaceInHole(const TRect& hole);
-    // One page as data: ShowPage draws the title, then runs BeforeBody, draws Body in
-    // BodyPoints, runs AfterBody, adds the buttons in order and runs AfterButtons (null steps
-    // are skipped).
+    // One page as data: ShowPage draws the title, then runs the page's Enter step (its work,
+    // apart from its drawing), then draws Body in BodyPoints, runs AfterBody, adds the buttons
+    // in order and runs AfterButtons (null steps are skipped).
     struct TButtonRow {
         const wchar_t* Caption;
         int Left;
@@ -144,7 +144,7 @@ private:
     struct TPageRow {
         const wchar_t* Body;
         int BodyPoints;
-        void (TSetupWizardH::*BeforeBody)();
+        void (TSetupWizardH::*Enter)();
         void (TSetupWizardH::*AfterBody)();
         void (TSetupWizardH::*AfterButtons)();
         TButtonRow Buttons[3];
@@ -153,6 +153,8 @@ private:
         int ForwardButton;
     };
     static const TPageRow& PageRow(int page);
+    void DrawTitle();
+    void DrawContent(const TPageRow& row);
     // The pages' own steps.
     void RunInstall();
     void ShowAgreement();
@@ -166,13 +168,12 @@ private:
     void MoveFocus(int step);
     void DrawFocus(bool shown);
     void DropTypedKeys();
-    void DrawTitle(HDC dc);
     TPageLayout layout_ = LayoutFor(kBaseDpi);
     // ShowPage got to its end; false while it runs and after an error cut it short.
     bool pageWhole_ = false;
-    // The page is drawn again for a new scale: its entry steps are skipped.
-    bool redrawing_ = false;
     ButtonPointerTracker pointer_;
+    // The page's buttons in the order they were added (the keyboard's order).
+    std::vector<std::unique_ptr<TImageButton>> buttons_;
     int page_ = 0;
     // Index into PageButtons of the focused button.
     int focus_ = 0;

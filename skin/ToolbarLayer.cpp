@@ -1,5 +1,7 @@
 #include "skin/ToolbarLayer.h"
 
+#include "skin/ButtonFace.h"
+
 namespace {
 
 void ShowOnly(TToolbarLayer* pressed, int shown)
@@ -27,6 +29,36 @@ void CreateButtonFace(TToolbarLayer*& layer, bool create, TImage32& image, const
     layer->SetLocation({static_cast<float>(left), static_cast<float>(top),
                         static_cast<float>(static_cast<int64_t>(left) + width),
                         static_cast<float>(static_cast<int64_t>(top) + height)});
+}
+
+namespace {
+
+TToolbarLayer* NewFace(TImage32& image, const TRect& rect, int face,
+                       const TImageButton::FacePainter& paint)
+{
+    TToolbarLayer* layer = nullptr;
+    CreateButtonFace(layer, true, image, nullptr, dmBlend, face == kFaceNormal ? 255 : 0, rect.Left,
+                     rect.Top, rect.Width(), rect.Height());
+    if (paint)
+        paint(layer->Bitmap(), face);
+    layer->KindMark = ButtonFaceMark;
+    return layer;
+}
+
+}  // namespace
+
+TImageButton::TImageButton(TImage32& image, const std::wstring& caption, const TRect& rect,
+                           int32_t role, const FacePainter& paint)
+    : Normal(NewFace(image, rect, kFaceNormal, paint)),
+      Hover(NewFace(image, rect, kFaceHover, paint)),
+      Pressed(NewFace(image, rect, kFacePressed, paint)),
+      caption_(caption),
+      rect_(rect)
+{
+    Hover->LowerFace = Normal;
+    Hover->IsHoverFace = true;
+    Pressed->LowerFace = Hover;
+    Pressed->ButtonRole = role;
 }
 
 TToolbarLayer* AsButtonFace(TBitmapLayer* layer)

@@ -4,6 +4,8 @@
 // others 0. The pressed face lies on top and takes the button's mouse events; it reaches the
 // others through LowerFace (pressed -> hover -> normal).
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "skin/Image32.h"
 
@@ -45,6 +47,34 @@ void HidePressedFace(TToolbarLayer* pressed);
 // Every button of `image` back to its normal face: each hover face (found by class, KindMark
 // -40 and IsHoverFace) hidden and its LowerFace shown. Pressed faces are left alone.
 void RestoreAllButtons(TImage32& image);
+
+// One image button: its three faces on `rect` of an image (normal at the bottom, then hover,
+// then pressed on top, linked pressed -> hover -> normal, each marked as a button face, the
+// normal face shown), its caption and its role. The image's layer collection owns the faces;
+// the button only names them, so it must not outlive a clearing of the image's layers.
+class TImageButton {
+public:
+    // Paints face `face` (kFaceNormal, kFaceHover, kFacePressed: 1, 2, 3) into its bitmap,
+    // already sized to the rectangle.
+    using FacePainter = std::function<void(TBitmap32& bitmap, int face)>;
+    // Adds the faces on top of `image`'s layers. Raises as CreateButtonFace and the painter.
+    TImageButton(TImage32& image, const std::wstring& caption, const TRect& rect, int32_t role,
+                 const FacePainter& paint);
+    TImageButton(const TImageButton&) = delete;
+    TImageButton& operator=(const TImageButton&) = delete;
+
+    const std::wstring& Caption() const { return caption_; }
+    const TRect& Rect() const { return rect_; }
+    int32_t Role() const { return Pressed->ButtonRole; }
+    // The faces; the pressed one, on top, takes the button's mouse events.
+    TToolbarLayer* const Normal;
+    TToolbarLayer* const Hover;
+    TToolbarLayer* const Pressed;
+
+private:
+    std::wstring caption_;
+    TRect rect_;
+};
 
 // The page's side of the protocol. Every move over a button reaches the button first (which
 // clears the flag) and the image second (which sets it), so an image move that finds the flag

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "skin/ToolbarLayer.h"
@@ -27,18 +28,16 @@ struct Page {
         TToolbarLayer *normal, *hover, *pressed;
     };
 
+    std::vector<std::unique_ptr<TImageButton>> buttons;
+
     Button Add(int left, int top, int role)
     {
-        TToolbarLayer* faces[3] = {};
-        for (int i = 0; i < 3; ++i) {
-            CreateButtonFace(faces[i], true, image, nullptr, dmBlend, i == 0 ? 255 : 0, left, top, 78, 25);
-            faces[i]->Bitmap().FillAll(0xFF000000u | (i + 1));
-            faces[i]->KindMark = ButtonFaceMark;
-        }
-        faces[1]->LowerFace = faces[0];
-        faces[2]->LowerFace = faces[1];
-        faces[1]->IsHoverFace = true;
-        faces[2]->ButtonRole = role;
+        // Each face filled with a colour of its own.
+        buttons.push_back(std::make_unique<TImageButton>(
+            image, L"Ok", TRect{left, top, left + 78, top + 25}, role,
+            [](TBitmap32& face, int number) { face.FillAll(0xFF000000u | number); }));
+        TToolbarLayer* faces[3] = {buttons.back()->Normal, buttons.back()->Hover,
+                                   buttons.back()->Pressed};
         faces[2]->OnMouseDown = [this](TBitmapLayer* s, TMouseButton, TShiftState, int, int) {
             tracker.ButtonDown(static_cast<TToolbarLayer*>(s));
         };
@@ -56,6 +55,7 @@ struct Page {
 
     void ClearPage()
     {
+        buttons.clear();
         TLayerCollection& layers = image.Layers();
         for (int i = layers.Count() - 1; i >= 0; --i)
             layers.Free(layers.Item(i));
@@ -108,6 +108,28 @@ TEST(ButtonFace, CreateSetsModeAlphaSizeAndLocationAndDrawsTheSource)
     face->KindMark = ButtonFaceMark;
     EXPECT_EQ(AsButtonFace(face), face);
     EXPECT_EQ(AsButtonFace(image.Layers().Add<TBitmapLayer>()), nullptr);
+}
+
+TEST(ImageButton, ThreeLinkedFacesBottomToTopEachPaintedAsItself)
+{
+    Page page;
+    page.image.Layers().Add<TBitmapLayer>();  // a layer below stays below
+    page.Add(30, 230, 1);
+    const TImageButton& b = *page.buttons.back();
+    EXPECT_EQ(b.Caption(), L"Ok");
+    EXPECT_EQ(b.Role(), 1);
+    EXPECT_EQ(b.Rect().Right, 108);
+    TToolbarLayer* const faces[3] = {b.Normal, b.Hover, b.Pressed};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(faces[i]->Index(), i + 1);
+        EXPECT_EQ(AsButtonFace(faces[i]), faces[i]);
+        EXPECT_EQ(faces[i]->LowerFace, i ? faces[i - 1] : nullptr);
+        EXPECT_EQ(faces[i]->IsHoverFace, i == 1);
+        EXPECT_EQ(faces[i]->ButtonRole, i == 2 ? 1 : 0);
+        EXPECT_EQ(faces[i]->Bitmap().Pixel(5, 5), 0xFF000000u | (i + 1));
+        EXPECT_EQ(faces[i]->PixelRect().Left, 30);
+        EXPECT_EQ(faces[i]->PixelRect().Bottom, 255);
+    }
 }
 
 TEST(ButtonProtocol, NewButtonShowsItsNormalFaceAndPaintsIt)
