@@ -63,29 +63,38 @@ void ResampleArea(const TBitmap32& source, int32_t width, int32_t height, TBitma
     const auto columns = AreaTaps(source.Width(), width);
     const auto rows = AreaTaps(source.Height(), height);
     // Colours weighted by their alpha, so that transparent pixels lend no colour to the edge.
+    // A source row is resampled across once: the row two target rows share is kept.
     std::vector<float> across(static_cast<size_t>(width) * 4);
+    int32_t acrossRow = -1;
+    const auto resampleAcross = [&](int32_t index) {
+        const TColor32* src = source.Row(index);
+        for (int32_t x = 0; x < width; ++x) {
+            float a = 0, r = 0, g = 0, b = 0;
+            for (const Tap& col : columns[static_cast<size_t>(x)]) {
+                const TColor32 p = src[col.Index];
+                const float wa = col.Weight * float(p >> 24);
+                a += wa;
+                r += wa * float((p >> 16) & 0xFF);
+                g += wa * float((p >> 8) & 0xFF);
+                b += wa * float(p & 0xFF);
+            }
+            float* h = &across[static_cast<size_t>(x) * 4];
+            h[0] = a;
+            h[1] = r;
+            h[2] = g;
+            h[3] = b;
+        }
+        acrossRow = index;
+    };
     std::vector<float> sum(static_cast<size_t>(width) * 4);
     dest.Resize(width, height);
     for (int32_t y = 0; y < height; ++y) {
         std::fill(sum.begin(), sum.end(), 0.0f);
         for (const Tap& row : rows[static_cast<size_t>(y)]) {
-            const TColor32* src = source.Row(row.Index);
-            for (int32_t x = 0; x < width; ++x) {
-                float a = 0, r = 0, g = 0, b = 0;
-                for (const Tap& col : columns[static_cast<size_t>(x)]) {
-                    const TColor32 p = src[col.Index];
-                    const float wa = col.Weight * float(p >> 24);
-                    a += wa;
-                    r += wa * float((p >> 16) & 0xFF);
-                    g += wa * float((p >> 8) & 0xFF);
-                    b += wa * float(p & 0xFF);
-                }
-                float* s = &sum[static_cast<size_t>(x) * 4];
-                s[0] += row.Weight * a;
-                s[1] += row.Weight * r;
-                s[2] += row.Weight * g;
-                s[3] += row.Weight * b;
-            }
+            if (row.Index != acrossRow)
+                resampleAcross(row.Index);
+            for (size_t i = 0; i < sum.size(); ++i)
+                sum[i] += row.Weight * across[i];
         }
         TColor32* out = dest.Row(y);
         for (int32_t x = 0; x < width; ++x) {
