@@ -14,33 +14,18 @@
 #include "forms/Screen_win32.h"
 #include "skin/BitmapDc_win32.h"
 #include "skin/ButtonFace.h"
+#include "skin/Fonts_win32.h"
 
 namespace {
 constexpr COLORREF kTextColor = RGB(0x55, 0x55, 0x55);
-constexpr int kButtonWidth = 78;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonTop = 230;
-// The left that asks for a button centred on the image, and how far left of the centre it
-// then starts.
+// The left that asks for a button centred on the image.
 constexpr int kCentred = -1;
-constexpr int kCentredOffset = 44;
 constexpr int kTitlePoints = 12;
-constexpr int kTitleTop = 0;
-constexpr RECT kBodyRect = {10, 35, 280, 200};
-// Page 2: the licence box, the silver panel one pixel around it as its frame, the label.
-constexpr TRect kLicenceBox{10, 70, 10 + 270, 70 + 123};
-constexpr TRect kLicenceFrame{9, 69, 9 + 272, 69 + 125};
-constexpr POINT kAgreeLabelAt = {30, 204};
 constexpr int kLicencePoints = 10;
 
-UniqueHfont CalibriFont(HDC dc, int points, bool bold)
+UniqueHfont CalibriFont(int dpi, int points, bool bold)
 {
-    LOGFONTA lf = {};
-    lf.lfHeight = -::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, SFontCalibri, LF_FACESIZE);
-    return UniqueHfont(::CreateFontIndirectA(&lf));
+    return CreatePointFont(SFontCalibri, points, dpi, bold ? fsBold : 0);
 }
 
 // No key acts while the install runs; what was typed meanwhile is dropped however it ends.
@@ -112,16 +97,68 @@ const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
     return rows[page - 1];
 }
 
+TSetupWizardH::TPageLayout TSetupWizardH::LayoutFor(int dpi)
+{
+    // Every figure of the pages, as drawn for 96 DPI, scaled here and nowhere else.
+    const TDpiScale s(dpi);
+    TPageLayout layout{};
+    layout.Scale = s;
+    layout.ButtonWidth = s(78);
+    layout.ButtonHeight = s(25);
+    layout.ButtonTop = s(230);
+    layout.CentredOffset = s(44);
+    layout.TitleTop = s(0);
+    layout.Body = s(TRect{10, 35, 280, 200});
+    layout.LicenceBox = s(TRect{10, 70, 10 + 270, 70 + 123});
+    layout.LicenceFrame = s(TRect{9, 69, 9 + 272, 69 + 125});
+    layout.RadioBox = s(TRect{10, 205, 25, 220});
+    layout.AgreeLabelAt = POINT{s(30), s(204)};
+    return layout;
+}
+
+void TSetupWizardH::ChangeDpi(int dpi)
+{
+    if (TDpiScale(dpi).Dpi() == layout_.Scale.Dpi())
+        return;
+    layout_ = LayoutFor(dpi);
+    LoadRadios();
+    const int page = page_;
+    const bool whole = pageWhole_;
+    const int focus = focus_;
+    TBitmap32& surface = Image->Bitmap();
+    if (surface.Empty())
+        return;
+    surface.Resize(ClientWidth(), ClientHeight());
+    ClearPage();
+    if (page < 1 || page > 4)
+        return;
+    // The page's drawing again, not its entry step: no copies closed, no install run.
+    page_ = page;
+    DrawTitle();
+    if (whole) {
+        DrawContent(PageRow(page));
+        if (focus < static_cast<int>(buttons_.size()))
+            focus_ = focus;
+        if (focusShown_)
+            DrawFocus(true);
+    } else {
+        Image->Invalidate(TRect{0, 0, surface.Width(), surface.Height()});
+    }
+    pageWhole_ = whole;
+}
+
 void TSetupWizardH::ShowPage(int page)
 {
     if (page < 1 || page > 4)
         return;
     const TPageRow& row = PageRow(page);
     page_ = page;
+    pageWhole_ = false;
     DrawTitle();
     if (row.Enter)
         (this->*row.Enter)();
     DrawContent(row);
+    pageWhole_ = true;
     // A new page: screen readers read it anew, from the button with the focus.
     accessible_.Notify(EVENT_SYSTEM_DIALOGSTART, -1);
     if (const int focus = AccessibleFocus(); focus >= 0)
@@ -141,7 +178,7 @@ void TSetupWizardH::Drawn(long role, const std::wstring& text, const TRect& rect
 void TSetupWizardH::DrawTitle()
 {
     const HDC dc = BitmapDC(Image->Bitmap());
-    UniqueHfont titleFont = CalibriFont(dc, kTitlePoints, true);
+    UniqueHfont titleFont = CalibriFont(layout_.Scale.Dpi(), kTitlePoints, true);
     SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
@@ -149,30 +186,33 @@ void TSetupWizardH::DrawTitle()
     SIZE extent = {};
     ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
     const int left = Width() / 2 - extent.cx / 2;
-    ::TextOutW(dc, left, kTitleTop, title.c_str(), static_cast<int>(title.size()));
+    const int top = layout_.TitleTop;
+    ::TextOutW(dc, left, top, title.c_str(), static_cast<int>(title.size()));
     ::GdiFlush();
-    Drawn(ROLE_SYSTEM_STATICTEXT, title,
-          TRect{left, kTitleTop, left + extent.cx, kTitleTop + extent.cy});
+    Drawn(ROLE_SYSTEM_STATICTEXT, title, TRect{left, top, left + extent.cx, top + extent.cy});
 }
 
 void TSetupWizardH::DrawContent(const TPageRow& row)
 {
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
-    UniqueHfont bodyFont = CalibriFont(dc, row.BodyPoints, false);
+    UniqueHfont bodyFont = CalibriFont(layout_.Scale.Dpi(), row.BodyPoints, false);
     SelectScope keepFont(dc, bodyFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    RECT bodyRect = kBodyRect;
+    RECT bodyRect = {layout_.Body.Left, layout_.Body.Top, layout_.Body.Right, layout_.Body.Bottom};
     ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
-    RECT bodyDrawn = kBodyRect;
+    RECT bodyDrawn = bodyRect;
     ::DrawTextW(dc, row.Body, -1, &bodyDrawn, DT_WORDBREAK | DT_CALCRECT);
     Drawn(ROLE_SYSTEM_STATICTEXT, row.Body,
           TRect{bodyDrawn.left, bodyDrawn.top, bodyDrawn.right, bodyDrawn.bottom});
     if (row.AfterBody)
         (this->*row.AfterBody)();
-    for (int i = 0; i < row.ButtonCount; ++i)
-        AddButton(row.Buttons[i].Caption, row.Buttons[i].Left, kButtonTop, row.Buttons[i].Role);
+    for (int i = 0; i < row.ButtonCount; ++i) {
+        const int left = row.Buttons[i].Left;
+        AddButton(row.Buttons[i].Caption, left == kCentred ? kCentred : layout_.Scale(left),
+                  layout_.ButtonTop, row.Buttons[i].Role);
+    }
     if (row.AfterButtons) {
         ::GdiFlush();
         (this->*row.AfterButtons)();
@@ -198,25 +238,25 @@ void TSetupWizardH::RunInstall()
 
 void TSetupWizardH::ShowAgreement()
 {
-    Agreement->SetBounds(kLicenceBox.Left, kLicenceBox.Top, kLicenceBox.Width(),
-                         kLicenceBox.Height());
-    Panel->SetBounds(kLicenceFrame.Left, kLicenceFrame.Top, kLicenceFrame.Width(),
-                     kLicenceFrame.Height());
-    Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor);
-    RadioHitRect = RadioBox;
+    const TRect& box = layout_.LicenceBox;
+    const TRect& frame = layout_.LicenceFrame;
+    Agreement->SetBounds(box.Left, box.Top, box.Width(), box.Height());
+    Panel->SetBounds(frame.Left, frame.Top, frame.Width(), frame.Height());
+    Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor, layout_.Scale.Dpi());
+    RadioHitRect = layout_.RadioBox;
     // In the body's font, still selected.
     const std::wstring label = SAgreeLabel;
     const HDC dc = BitmapDC(Image->Bitmap());
-    ::TextOutW(dc, kAgreeLabelAt.x, kAgreeLabelAt.y, label.c_str(),
-               static_cast<int>(label.size()));
+    const POINT at = layout_.AgreeLabelAt;
+    const TRect& radio = layout_.RadioBox;
+    ::TextOutW(dc, at.x, at.y, label.c_str(), static_cast<int>(label.size()));
     // For a screen reader the radio and its label are one check box.
     SIZE extent = {};
     ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
     agreementItem_ = static_cast<int>(drawn_.size());
     Drawn(ROLE_SYSTEM_CHECKBUTTON, label,
-          TRect{RadioBox.Left, std::min<int>(RadioBox.Top, kAgreeLabelAt.y),
-                kAgreeLabelAt.x + extent.cx,
-                std::max<int>(RadioBox.Bottom, kAgreeLabelAt.y + extent.cy)});
+          TRect{radio.Left, std::min<int>(radio.Top, at.y), at.x + extent.cx,
+                std::max<int>(radio.Bottom, at.y + extent.cy)});
     drawn_.back().Shortcut = SAgreeShortcut;
     ShowLicence();
 }
@@ -244,10 +284,11 @@ void TSetupWizardH::ShowLicence()
 void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int role)
 {
     if (x == kCentred)
-        x = Image->Width() / 2 - kCentredOffset;
-    const TRect area{x, y, x + kButtonWidth, y + kButtonHeight};
-    auto paint = [this, &caption, &area](TBitmap32& face, int faceNumber) {
-        RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true);
+        x = Image->Width() / 2 - layout_.CentredOffset;
+    const TRect area{x, y, x + layout_.ButtonWidth, y + layout_.ButtonHeight};
+    const int dpi = layout_.Scale.Dpi();
+    auto paint = [this, &caption, &area, dpi](TBitmap32& face, int faceNumber) {
+        RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true, dpi);
     };
     buttons_.push_back(std::make_unique<TImageButton>(*Image, caption, area, role, paint));
     TToolbarLayer* pressed = buttons_.back()->Pressed;

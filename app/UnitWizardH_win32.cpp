@@ -8,6 +8,7 @@
 #include "install/InstallRecords_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/KnownFolders_win32.h"
+#include "skin/Fonts_win32.h"
 #include "skin/PngLoader.h"
 #include "system/Shutdown_win32.h"
 
@@ -78,12 +79,12 @@ void TSetupWizardH::FormCreate()
     Panel->DoubleBuffered = true;
     Agreement->DoubleBuffered = true;
 
+    layout_ = LayoutFor(WindowDpi(Handle()));
     RadioOn = std::make_unique<TBitmap32>();
     RadioOn->SetDrawMode(dmBlend);
     RadioOff = std::make_unique<TBitmap32>();
     RadioOff->SetDrawMode(dmBlend);
-    LoadPngResource(SResourceRadioOn, *RadioOn);
-    LoadPngResource(SResourceRadioOff, *RadioOff);
+    LoadRadios();
 
     CreateBackground();
     // The wallpaper placed this form in its hole: page 1 on a white surface of the hole's size.
@@ -106,9 +107,20 @@ void TSetupWizardH::CreateBackground()
     background_->LoadWallpaper();
 }
 
+void TSetupWizardH::LoadRadios()
+{
+    if (!RadioOn || !RadioOff)
+        return;
+    LoadSkinPicture(SResourceRadioOn, layout_.Scale.Dpi(), *RadioOn);
+    LoadSkinPicture(SResourceRadioOff, layout_.Scale.Dpi(), *RadioOff);
+}
+
 void TSetupWizardH::PlaceInHole(const TRect& hole)
 {
     SetBounds(hole.Left, hole.Top, hole.Width(), hole.Height());
+    // The background moved to a display of another scale: the page follows.
+    if (background_ && background_->Dpi() != layout_.Scale.Dpi())
+        ChangeDpi(background_->Dpi());
 }
 
 void TSetupWizardH::FormClose(TCloseAction& action)
@@ -123,6 +135,19 @@ void TSetupWizardH::FormClose(TCloseAction& action)
 
 LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_DPICHANGED && lParam) {
+        // In the background's hole once that is laid out for the same scale; until then where
+        // the system suggests.
+        const int dpi = HIWORD(wParam);
+        if (background_ && background_->Dpi() == dpi) {
+            PlaceInHole(background_->Hole());
+        } else {
+            const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+            SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        }
+        ChangeDpi(dpi);
+        return 0;
+    }
     if (message == WM_SIZE && Image->HandleAllocated())
         Image->SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
     return TForm::WndProc(message, wParam, lParam);
@@ -172,8 +197,8 @@ void TSetupWizardH::ToggleAgreement()
 {
     if (RadioHitRect.IsEmpty() || !RadioOn || !RadioOff)
         return;
-    Image->Bitmap().FillRectangle(RadioBox.Left, RadioBox.Top, RadioBox.Right, RadioBox.Bottom,
-                                  0xFFFFFFFF);
+    const TRect& box = layout_.RadioBox;
+    Image->Bitmap().FillRectangle(box.Left, box.Top, box.Right, box.Bottom, 0xFFFFFFFF);
     Agreed = !Agreed;
     DrawRadio();
     if (agreementItem_ >= 0)
@@ -185,8 +210,8 @@ void TSetupWizardH::DrawRadio()
     const TBitmap32* radio = Agreed ? RadioOn.get() : RadioOff.get();
     if (!radio)
         return;
-    radio->DrawOnto(Image->Bitmap(), RadioBox.Left, RadioBox.Top);
-    Image->Invalidate(RadioBox);
+    radio->DrawOnto(Image->Bitmap(), layout_.RadioBox.Left, layout_.RadioBox.Top);
+    Image->Invalidate(layout_.RadioBox);
 }
 
 void TSetupWizardH::ImageMouseMove(TImage32*, TShiftState, int, int, TBitmapLayer*)

@@ -12,6 +12,7 @@
 #include "forms/Memo_win32.h"
 #include "forms/Panel_win32.h"
 #include "skin/Bitmap32.h"
+#include "skin/DpiScale.h"
 #include "skin/ToolbarLayer.h"
 
 class TSetupWizard;
@@ -41,10 +42,29 @@ public:
     std::unique_ptr<TBitmap32> RadioOff;
     // The licence agreement; page 2's Next works only when it is true. Kept across pages.
     bool Agreed = false;
-    // Where the radio of page 2 lies.
-    static constexpr TRect RadioBox{10, 205, 25, 220};
-    // Where a press toggles Agreed: RadioBox while page 2 shows, empty otherwise.
+    // Where a press toggles Agreed: the layout's RadioBox while page 2 shows, empty otherwise.
     TRect RadioHitRect{};
+
+    // The pages' fixed figures at one display scale; at 96 DPI those drawn for 100 %. Fonts
+    // keep their point sizes and are made for the scale's resolution.
+    struct TPageLayout {
+        TDpiScale Scale;
+        int ButtonWidth, ButtonHeight, ButtonTop;
+        // A button asked to be centred starts this far left of the image's centre.
+        int CentredOffset;
+        int TitleTop;
+        TRect Body;
+        // Page 2: the licence box, the silver panel one pixel around it as its frame, the
+        // radio and its label.
+        TRect LicenceBox, LicenceFrame, RadioBox;
+        POINT AgreeLabelAt;
+    };
+    static TPageLayout LayoutFor(int dpi);
+    const TPageLayout& Layout() const { return layout_; }
+    // Lays the pages out for a display of `dpi` pixels per inch and draws the page shown again
+    // at that scale, without its entry steps (no instances closed, no install run); a page an
+    // error cut short shows its title only.
+    void ChangeDpi(int dpi);
     // The last pointer movement went to the image itself rather than to a button.
     bool PointerOnBareImage() const { return pointer_.PointerOnBareImage; }
     // The page shown (1 to 4), 0 before the first and after a cleared page.
@@ -118,6 +138,8 @@ private:
     void AccessibleAction(int item) override;
     void CreateComponents();
     void CreateBackground();
+    // The radio pictures for the layout's scale.
+    void LoadRadios();
     // Into the background's hole (screen coordinates), at its size.
     void PlaceInHole(const TRect& hole);
     // One page as data: ShowPage draws the title, then runs the page's Enter step (its work,
@@ -157,6 +179,9 @@ private:
     void MoveFocus(int step);
     void DrawFocus(bool shown);
     void DropTypedKeys();
+    TPageLayout layout_ = LayoutFor(kBaseDpi);
+    // ShowPage got to its end; false while it runs and after an error cut it short.
+    bool pageWhole_ = false;
     ButtonPointerTracker pointer_;
     // The page's buttons in the order they were added (the keyboard's order).
     std::vector<std::unique_ptr<TImageButton>> buttons_;

@@ -8,6 +8,7 @@
 #include "common/SystemError_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
+#include "skin/Fonts_win32.h"
 #include "skin/PngLoader.h"
 
 TSetupWizard* SetupWizard = nullptr;
@@ -19,14 +20,16 @@ constexpr int kInitialHeight = 332;
 constexpr TRect kHole{135, 30, 135 + 285, 30 + 260};
 }  // namespace
 
-TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner)
+TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner), scale_(WindowDpi(nullptr))
 {
     // Centred on the desktop for the initial size, never above or left of its corner.
     RECT desktop = {};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
-    const int left = desktop.left + std::max(0L, (desktop.right - desktop.left - kInitialWidth) / 2);
-    const int top = desktop.top + std::max(0L, (desktop.bottom - desktop.top - kInitialHeight) / 2);
-    SetBounds(left, top, kInitialWidth, kInitialHeight);
+    const int width = scale_(kInitialWidth);
+    const int height = scale_(kInitialHeight);
+    const int left = desktop.left + std::max(0L, (desktop.right - desktop.left - width) / 2);
+    const int top = desktop.top + std::max(0L, (desktop.bottom - desktop.top - height) / 2);
+    SetBounds(left, top, width, height);
     StayOnTop = true;
     Accessible = &accessible_;
 }
@@ -52,6 +55,7 @@ void TSetupWizard::FormCreate()
     blend_.SourceConstantAlpha = 255;
     blend_.AlphaFormat = AC_SRC_ALPHA;
     const HWND window = Handle();
+    scale_ = TDpiScale(WindowDpi(window));
     const LONG exStyle = ::GetWindowLongA(window, GWL_EXSTYLE);
     // A previous style of 0 would read as failure too: only the error code tells them apart.
     ::SetLastError(0);
@@ -66,27 +70,54 @@ void TSetupWizard::FormCreate()
 
 TRect TSetupWizard::Hole() const
 {
-    return TRect{Left() + kHole.Left, Top() + kHole.Top, Left() + kHole.Right,
-                 Top() + kHole.Bottom};
+    const TRect hole = scale_(kHole);
+    return TRect{Left() + hole.Left, Top() + hole.Top, Left() + hole.Right, Top() + hole.Bottom};
 }
 
 void TSetupWizard::LoadWallpaper()
 {
     if (Bitmap) {
-        LoadPngResource("WALLPAPER", *Bitmap);
+        int32_t baseHeight = 0;
+        PngResourceSize("WALLPAPER", baseWidth_, baseHeight);
+        LoadSkinPicture("WALLPAPER", scale_.Dpi(), *Bitmap);
         SetBounds(Left(), Top(), Bitmap->Width(), Bitmap->Height());
-        Bitmap->FillRectangle(kHole.Left, kHole.Top, kHole.Right, kHole.Bottom, 0x00000000);
+        const TRect hole = scale_(kHole);
+        Bitmap->FillRectangle(hole.Left, hole.Top, hole.Right, hole.Bottom, 0x00000000);
         Bitmap->PremultiplyAlpha();
         UpdateLayered();
     } else {
         // Not layered: the window could only cover the wizard with an unpainted face.
         Hide();
+        baseWidth_ = ::MulDiv(Width(), kBaseDpi, scale_.Dpi());
     }
     if (OnHoleMoved)
         OnHoleMoved(Hole());
-    const int w = Width();
-    DragRect = TRect{132, 6, w - 45, 28};
-    CloseRect = TRect{w - 45, 15, w - 32, 28};
+    // Measured from the 100 % width and scaled, as the cross is drawn.
+    const int w = baseWidth_;
+    DragRect = scale_(TRect{132, 6, w - 45, 28});
+    CloseRect = scale_(TRect{w - 45, 15, w - 32, 28});
+}
+
+void TSetupWizard::ChangeDpi(int dpi, const RECT& suggested)
+{
+    const TDpiScale old = scale_;
+    scale_ = TDpiScale(dpi);
+    if (dragging_) {
+        dragOffset_.x = ::MulDiv(dragOffset_.x, scale_.Dpi(), old.Dpi());
+        dragOffset_.y = ::MulDiv(dragOffset_.y, scale_.Dpi(), old.Dpi());
+    }
+    SetBounds(suggested.left, suggested.top, suggested.right - suggested.left,
+              suggested.bottom - suggested.top);
+    LoadWallpaper();
+}
+
+LRESULT TSetupWizard::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DPICHANGED && lParam) {
+        ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    return TForm::WndProc(message, wParam, lParam);
 }
 
 void TSetupWizard::UpdateLayered()

@@ -10,6 +10,7 @@
 #include "forms/Accessible_win32.h"
 #include "forms/Form_win32.h"
 #include "skin/Bitmap32.h"
+#include "skin/DpiScale.h"
 
 // The window could not be made layered.
 class ECEError : public Exception {
@@ -30,8 +31,11 @@ public:
     TRect DragRect{};
     TRect CloseRect{};
 
-    // The hole in screen coordinates: 285 x 260 at (135, 30) from the window's corner.
+    // The hole in screen coordinates: 285 x 260 at (135, 30) from the window's corner at 96
+    // DPI, scaled with the window.
     TRect Hole() const;
+    // The pixels per inch the window is laid out and drawn for.
+    int Dpi() const { return scale_.Dpi(); }
     // Told the hole after LoadWallpaper has sized the window and after every step of a drag.
     std::function<void(const TRect& hole)> OnHoleMoved;
     // Told once, from FormClose, when this form closes.
@@ -39,11 +43,15 @@ public:
     // Keys pressed while this window is active: the wizard's. Returns whether one was taken.
     std::function<bool(const TKeyPress& key)> OnKeyDown;
 
-    // Loads "WALLPAPER", sizes the window to it, cuts the transparent hole, premultiplies,
-    // pushes it to the screen, tells OnHoleMoved and sets DragRect and CloseRect from the
-    // width. Not layered: the window is hidden, and OnHoleMoved is told all the same. Raises
-    // the loader's and the layered update's errors.
+    // Loads "WALLPAPER" for the window's scale, sizes the window to it, cuts the transparent
+    // hole, premultiplies, pushes it to the screen, tells OnHoleMoved and sets DragRect and
+    // CloseRect from the width. Not layered: the window is hidden, and OnHoleMoved is told all
+    // the same. Raises the loader's and the layered update's errors.
     void LoadWallpaper();
+    // The window moved to a display of `dpi` pixels per inch: it takes `suggested` (screen
+    // coordinates) as its place, is laid out and drawn again for the new scale, and a drag
+    // under way goes on holding the same spot.
+    void ChangeDpi(int dpi, const RECT& suggested);
     // Pushes Bitmap to the screen at the window's place. Raises EOSError when the system
     // refuses the DC or the update.
     void UpdateLayered();
@@ -60,6 +68,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void FormCreate() override;
     void FormClose(TCloseAction& action) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // For a screen reader: the window, named by its caption, with the close cross as a button.
@@ -67,6 +76,9 @@ private:
     long AccessibleRole() override;
     std::vector<TAccessibleItem> AccessibleItems() override;
     void AccessibleAction(int item) override;
+    TDpiScale scale_;
+    // The wallpaper's size at 100 %, which the figures above are measured against.
+    int32_t baseWidth_ = 0;
     BLENDFUNCTION blend_{};
     // Cursor minus the window's corner at the start of the drag.
     POINT dragOffset_{};

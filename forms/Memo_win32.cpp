@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/BufferedPaint_win32.h"
+#include "skin/Fonts_win32.h"
 
 void TMemo::CreateParams(TCreateParams& params)
 {
@@ -26,29 +27,24 @@ std::wstring TMemo::Text()
     return std::wstring(buffer.data(), static_cast<size_t>(got));
 }
 
-void TMemo::SetFont(const std::string& face, int points, COLORREF color)
+void TMemo::SetFont(const std::string& face, int points, COLORREF color, int dpi)
 {
     face_ = face;
     points_ = points;
     color_ = color;
+    dpi_ = dpi;
     ApplyFont();
 }
 
 void TMemo::ApplyFont()
 {
     const HWND window = Handle();
-    int dpi = 96;
-    {
+    int dpi = dpi_;
+    if (dpi <= 0) {
         WindowDc dc(window);
-        if (dc.get())
-            dpi = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+        dpi = dc.get() ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     }
-    LOGFONTA lf = {};
-    lf.lfHeight = -::MulDiv(points_, dpi, 72);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, face_.c_str(), LF_FACESIZE);
-    UniqueHfont font(::CreateFontIndirectA(&lf));
+    UniqueHfont font = CreatePointFont(face_, points_, dpi, 0);
     if (!font)
         return;
     ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);

@@ -12,8 +12,9 @@ public:
     // Text as UTF-16 code units, passed on unchanged (a leading byte-order mark included).
     void SetText(const std::wstring& text);
     std::wstring Text();
-    // Font face, size in points (at the screen's resolution) and colour; applied at once.
-    void SetFont(const std::string& face, int points, COLORREF color);
+    // Font face, size in points at `dpi` pixels per inch (0: the control's screen's) and
+    // colour; applied at once.
+    void SetFont(const std::string& face, int points, COLORREF color, int dpi = 0);
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -24,6 +25,7 @@ private:
     void PaintBuffered();
     std::string face_ = "Tahoma";
     int points_ = 8;
+    int dpi_ = 0;
     COLORREF color_ = RGB(0, 0, 0);
     UniqueHfont font_;
     UniqueHbrush background_{::CreateSolidBrush(RGB(255, 255, 255))};

@@ -33,6 +33,8 @@ struct TFont32 {
     int Size = 8;
     uint8_t Style = 0;  // TFontStyle bits
     TColor32 Color = 0xFF000000;
+    // The resolution the points are for; 0: the drawing device's own.
+    int PixelsPerInch = 0;
 };
 
 class EBitmapError : public Exception {

@@ -1,6 +1,7 @@
 #include "skin/ButtonFace.h"
 
 #include "common/ProductFacts.h"
+#include "skin/DpiScale.h"
 
 std::wstring DefaultCaption(int index)
 {
@@ -28,15 +29,17 @@ const char* FaceResourceName(int face)
     }
 }
 
-FaceLayout ComputeFaceLayout(int face, int32_t faceWidth, int shadowTextWidth, int captionTextWidth)
+FaceLayout ComputeFaceLayout(int face, int32_t faceWidth, int shadowTextWidth, int captionTextWidth,
+                             int dpi)
 {
-    const int pressed = face == kFacePressed ? 1 : 0;
+    const TDpiScale px(dpi);
+    const int pressed = face == kFacePressed ? px(1) : 0;
     FaceLayout layout;
     // C++ division truncates toward zero, which is the rounding wanted for captions wider than
     // the face as well.
-    layout.ShadowX = (faceWidth - shadowTextWidth) / 2 - 1 + pressed;
-    layout.ShadowY = 2 + pressed;
-    layout.CaptionX = (faceWidth - captionTextWidth) / 2 - 2 + pressed;
-    layout.CaptionY = 1 + pressed;
+    layout.ShadowX = (faceWidth - shadowTextWidth) / 2 - px(1) + pressed;
+    layout.ShadowY = px(2) + pressed;
+    layout.CaptionX = (faceWidth - captionTextWidth) / 2 - px(2) + pressed;
+    layout.CaptionY = px(1) + pressed;
     return layout;
 }

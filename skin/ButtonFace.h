@@ -42,15 +42,19 @@ struct FaceLayout {
     int ShadowX = 0, ShadowY = 0;
     int CaptionX = 0, CaptionY = 0;
 };
-FaceLayout ComputeFaceLayout(int face, int32_t faceWidth, int shadowTextWidth, int captionTextWidth);
+// At `dpi` the offsets of a pixel grow with the scale.
+FaceLayout ComputeFaceLayout(int face, int32_t faceWidth, int shadowTextWidth, int captionTextWidth,
+                             int dpi = 96);
 
 #ifdef _WIN32
 // Draws face `face` with its caption onto `destination` with the face's top-left at (x, y).
 // The caption is ChooseCaption(captionIndex, caption). With `transparentBackground` the face is
 // composed over transparent black; otherwise over the rectangle `area` of `background` (a null
 // background counts as transparent). A face number other than 1..3 draws no picture, and with it
-// nothing at all. Raises the PNG loader's errors when the face picture can't be loaded, and
-// EBitmapError when GDI fails.
+// nothing at all. At `dpi` the face picture, the caption's font, its offsets and the shadow's
+// softness are those of that display scale. Raises the PNG loader's errors when the face
+// picture can't be loaded, and EBitmapError when GDI fails.
 void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const TRect& area, int x, int y,
-                      int face, int captionIndex, const std::wstring& caption, bool transparentBackground);
+                      int face, int captionIndex, const std::wstring& caption, bool transparentBackground,
+                      int dpi = 96);
 #endif

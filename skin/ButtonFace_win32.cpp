@@ -1,6 +1,7 @@
 #include "skin/ButtonFace.h"
 
 #include "skin/Blur.h"
+#include "skin/DpiScale.h"
 #include "skin/PngLoader.h"
 #include "skin/TextRender.h"
 
@@ -12,17 +13,19 @@ void PrepareTemporary(TBitmap32& bitmap)
     bitmap.SetCombineMode(cmMerge);
 }
 
-void SetCaptionFont(TBitmap32& bitmap)
+void SetCaptionFont(TBitmap32& bitmap, int dpi)
 {
     bitmap.Font.Name = kCaptionFontName;
     bitmap.Font.Size = kCaptionFontSize;
     bitmap.Font.Style = kCaptionFontStyle;
+    bitmap.Font.PixelsPerInch = dpi;
 }
 
 }  // namespace
 
 void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const TRect& area, int x, int y,
-                      int face, int captionIndex, const std::wstring& caption, bool transparentBackground)
+                      int face, int captionIndex, const std::wstring& caption, bool transparentBackground,
+                      int dpi)
 {
     const std::wstring text = ChooseCaption(captionIndex, caption);
     TBitmap32 picture, composite, shadow;
@@ -31,7 +34,7 @@ void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const
     PrepareTemporary(shadow);
 
     if (const char* name = FaceResourceName(face))
-        LoadPngResource(name, picture);
+        LoadSkinPicture(name, dpi, picture);
 
     composite.Resize(picture.Width(), picture.Height());
     if (transparentBackground || !background)
@@ -42,14 +45,15 @@ void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const
 
     shadow.Resize(composite.Width(), composite.Height());
     shadow.FillAll(0);
-    SetCaptionFont(composite);
-    SetCaptionFont(shadow);
+    SetCaptionFont(composite, dpi);
+    SetCaptionFont(shadow, dpi);
 
     const int shadowWidth = MeasureText(shadow, text);
     const int captionWidth = MeasureText(composite, text);
-    const FaceLayout layout = ComputeFaceLayout(face, composite.Width(), shadowWidth, captionWidth);
+    const FaceLayout layout = ComputeFaceLayout(face, composite.Width(), shadowWidth, captionWidth, dpi);
     RenderAntialiasedText(shadow, layout.ShadowX, layout.ShadowY, text, kCaptionTextLevel, kCaptionShadowColor);
-    BlurBitmap(&shadow, kCaptionShadowBlurMode);
+    for (int pass = BlurPassesFor(dpi); pass > 0; --pass)
+        BlurBitmap(&shadow, kCaptionShadowBlurMode);
     shadow.DrawOnto(composite, 0, 0);
     RenderAntialiasedText(composite, layout.CaptionX, layout.CaptionY, text, kCaptionTextLevel, kCaptionColor);
 

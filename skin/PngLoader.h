@@ -52,4 +52,10 @@ void LoadPngResource(ByteSource& stream, TBitmap32& dest);
 #ifdef _WIN32
 // Opens the resource `name` of type "PNG" and loads it into `dest`.
 void LoadPngResource(const char* name, TBitmap32& dest);
+// Loads the skin picture `name` as drawn for `dpi` pixels per inch: the 100 % resource at 96,
+// else the set at or above the scale ("NAME150", "NAME200"), shrunk by area averaging to the
+// 100 % picture's size scaled when the set is larger than the scale.
+void LoadSkinPicture(const char* name, int dpi, TBitmap32& dest);
+// Width and height of the PNG resource `name`, read from its header without decoding it.
+void PngResourceSize(const char* name, int32_t& width, int32_t& height);
 #endif

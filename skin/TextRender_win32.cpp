@@ -7,6 +7,7 @@
 #include "common/CodePage_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
+#include "skin/Fonts_win32.h"
 
 namespace {
 
@@ -31,18 +32,12 @@ private:
     HDC dc_ = nullptr;
 };
 
-// The GDI font for `font` at `scale` times its point size, for a device of `dpiY` pixels per
-// logical inch.
-UniqueHfont CreateGdiFont(const TFont32& font, int scale, int dpiY, DWORD quality)
+// The GDI font for `font` at `scale` times its point size, at the font's resolution or, when it
+// names none, that of `dc`.
+UniqueHfont CreateGdiFont(const TFont32& font, int scale, HDC dc, DWORD quality)
 {
-    const std::wstring face = FromSystemCodePage(font.Name);
-    const int height = -::MulDiv(font.Size, dpiY * scale, 72);
-    UniqueHfont handle(::CreateFontW(height, 0, 0, 0, (font.Style & fsBold) ? FW_BOLD : FW_NORMAL,
-                                     (font.Style & fsItalic) ? TRUE : FALSE,
-                                     (font.Style & fsUnderline) ? TRUE : FALSE,
-                                     (font.Style & fsStrikeOut) ? TRUE : FALSE, DEFAULT_CHARSET,
-                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
-                                     DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    const int dpi = font.PixelsPerInch > 0 ? font.PixelsPerInch : ::GetDeviceCaps(dc, LOGPIXELSY);
+    UniqueHfont handle = CreatePointFont(font.Name, font.Size, dpi * scale, font.Style, quality);
     if (!handle)
         throw EBitmapError("Can't create the font " + font.Name);
     return handle;
@@ -62,7 +57,7 @@ int MeasureText(TBitmap32& bitmap, const std::wstring& text)
     if (narrow.empty())
         return 0;
     MeasuringDc dc(bitmap);
-    UniqueHfont font = CreateGdiFont(bitmap.Font, 1, ::GetDeviceCaps(dc.get(), LOGPIXELSY), DEFAULT_QUALITY);
+    UniqueHfont font = CreateGdiFont(bitmap.Font, 1, dc.get(), DEFAULT_QUALITY);
     SelectScope select(dc.get(), font.get());
     RequireSelected(select);
     SIZE extent{0, 0};
@@ -82,7 +77,7 @@ void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& 
     const DWORD quality = s < 0 ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY;
 
     MeasuringDc target(bitmap);
-    UniqueHfont font = CreateGdiFont(bitmap.Font, factor, ::GetDeviceCaps(target.get(), LOGPIXELSY), quality);
+    UniqueHfont font = CreateGdiFont(bitmap.Font, factor, target.get(), quality);
 
     SIZE extent{0, 0};
     {

@@ -15,9 +15,7 @@ from PIL import Image
 import skin_pictures as sp
 import wallpapers as wp
 
-SKIN = {"Wallpaper.png": (sp.WALL_W, sp.WALL_H), "ButtonNormal.png": (78, 25),
-        "ButtonOver.png": (78, 25), "ButtonPress.png": (78, 25), "ButtonDisabled.png": (78, 25),
-        "RadioOn.png": (13, 13), "RadioOff.png": (13, 13)}
+SKIN = sp.picture_sizes()
 WALLS = ["wall%d.png" % i for i in range(1, 5)]
 THUMBS = ["smwall%d.png" % i for i in range(1, 5)]
 ICON = "resources/Marlowind.ico"

@@ -68,7 +68,7 @@ def polyline(w, h, pts, width):
 
 def text_mask(w, h, x, y, text, size, bold=False, anchor="la"):
     """Coverage of text whose anchor point is (x, y) in target pixels."""
-    f = font(size * SS, bold)
+    f = font(int(round(size * SS)), bold)
 
     def draw(d, s):
         d.text((x * s, y * s), text, font=f, fill=255, anchor=anchor)

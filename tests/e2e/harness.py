@@ -11,7 +11,8 @@ import subprocess
 import sys
 import time
 
-# Client coordinates of the foreground page.
+# Client coordinates of the foreground page, and the background's figures, at 96 DPI; a
+# session at another display scale scales them as the wizard does (Session.sc).
 BUTTON_X = {"back": 30, "next": 110, "install": 110, "cancel": 200, "close": 200}
 BUTTON_Y = 230
 BUTTON_W, BUTTON_H = 78, 25
@@ -87,12 +88,26 @@ class Session:
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=self.home)
         self.xvfb = None
+        # The display scale the prefix is set to (set_dpi); figures below are scaled to it.
+        self.dpi = 96
         if not self.env.get("DISPLAY"):
             self.start_xvfb()
         self.installer = None
         self.checker_proc = None
         self.folders = {}
         self.keep_server()
+
+    def sc(self, v):
+        """A 96-DPI figure at the session's scale, rounded as the wizard rounds it."""
+        return (v * self.dpi + 48) // 96
+
+    def scp(self, point):
+        return tuple(self.sc(v) for v in point)
+
+    def page_size(self):
+        """The page (the background's hole) at the session's scale: its edges scaled."""
+        return (self.sc(OFFSET[0] + PAGE_W) - self.sc(OFFSET[0]),
+                self.sc(OFFSET[1] + PAGE_H) - self.sc(OFFSET[1]))
 
     # --- display and input -------------------------------------------------------------
     def start_xvfb(self):
@@ -125,10 +140,10 @@ class Session:
         return None
 
     def foreground(self):
-        return self.window_geometry("SetupWizardH", PAGE_W)
+        return self.window_geometry("SetupWizardH", self.page_size()[0])
 
     def background(self):
-        return self.window_geometry("Marlowind setup", WALL_W)
+        return self.window_geometry("Marlowind setup", self.sc(WALL_W))
 
     def press(self, x, y, button=1):
         self.xdotool("mousemove", x, y)
@@ -161,7 +176,8 @@ class Session:
         return self.page_state()["page_pixels"] == before
 
     def click_button(self, name, button=1):
-        self.click_page(BUTTON_X[name] + BUTTON_W // 2, BUTTON_Y + BUTTON_H // 2, button)
+        self.click_page(self.sc(BUTTON_X[name]) + self.sc(BUTTON_W) // 2,
+                        self.sc(BUTTON_Y) + self.sc(BUTTON_H) // 2, button)
 
     def key(self, *keys):
         """Keys typed on the keyboard, to whichever window has the focus."""
@@ -190,19 +206,21 @@ class Session:
         image = image or self.screenshot()
         fx, fy = geo[0], geo[1]
 
+        sc = self.sc
+
         def coloured(x, y):
-            r, g, b = image.pixel(fx + x, fy + y)
+            r, g, b = image.pixel(fx + sc(x), fy + sc(y))
             return max(r, g, b) - min(r, g, b) > 40 or max(r, g, b) < 160
 
         # Rows above and below the caption: the face's own colour.
         buttons = tuple(x for x in (30, 110, 200)
                         if sum(coloured(x + dx, BUTTON_Y + dy) for dx in range(10, 68, 4)
                                for dy in (4, 21)) > 20)
-        licence = image.pixel(fx + 9, fy + 120) == (192, 192, 192)
+        licence = image.pixel(fx + sc(9), fy + sc(120)) == (192, 192, 192)
         radio = coloured(*RADIO)
         page = {(110, 200): 1, (30, 110, 200): 3 if not licence else 2, (200,): 4, (): 0}.get(buttons)
         return {"page": page, "buttons": buttons, "licence": licence, "radio_on": radio,
-                "fg": geo, "page_pixels": image.region(fx, fy, PAGE_W, PAGE_H)}
+                "fg": geo, "page_pixels": image.region(fx, fy, *self.page_size())}
 
     def wait_page(self, page, timeout=15, save=None):
         def ready():
@@ -312,8 +330,9 @@ class Session:
     def check_pair(self):
         bg, fg = self.background(), self.foreground()
         check(bg and fg, "both windows are on screen")
-        check((fg[0] - bg[0], fg[1] - bg[1]) == OFFSET,
-              "foreground at %s of the background, not %s" % ((fg[0] - bg[0], fg[1] - bg[1]), OFFSET))
+        offset = self.scp(OFFSET)
+        check((fg[0] - bg[0], fg[1] - bg[1]) == offset,
+              "foreground at %s of the background, not %s" % ((fg[0] - bg[0], fg[1] - bg[1]), offset))
         return bg, fg
 
     def installer_windows(self):
@@ -714,19 +733,53 @@ def scenario_damaged(s):
     check_expected_install(s)
 
 
+def start_empty_window(s):
+    """Seconds from starting the empty window program to its window on screen, white, as the
+    wizard's start is timed (a screenshot confirms what is shown); then closes it."""
+    exe = os.path.join(s.build, "tests", "e2e", "e2e_empty_window.exe")
+    started = time.monotonic()
+    proc = subprocess.Popen(["wine", exe], env=s.env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    size = (s.sc(WALL_W), s.sc(WALL_H))
+
+    def shown():
+        geo = s.window_geometry("EmptyWindow", size[0])
+        return geo and s.screenshot().pixel(geo[0] + size[0] // 2, geo[1] + size[1] // 2) == (255, 255, 255)
+    wait_for(shown, 60, "the empty window", 0.05)
+    took = time.monotonic() - started
+    geo = s.window_geometry("EmptyWindow", size[0])
+    s.press(geo[0] + size[0] // 2, geo[1] + size[1] // 2)
+    s.release(geo[0] + size[0] // 2, geo[1] + size[1] // 2)
+    try:
+        proc.wait(20)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        raise Failure("the empty window did not end on a click")
+    return took
+
+
 def scenario_startup(s):
-    times = []
+    """Start-up to the first page against an empty window, interleaved so that both see the
+    same load; medians of five runs each (after one warm-up of each)."""
+    times, floor = [], []
     s.start_installer()  # warms the prefix's server up; not counted
     s.click_button("cancel")
     s.wait_exit()
+    start_empty_window(s)
     for _ in range(5):
         times.append(s.start_installer())
         bg = s.background()
-        s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
-        s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
+        close = s.scp(CLOSE_SPOT)
+        s.press(bg[0] + close[0], bg[1] + close[1])
+        s.release(bg[0] + close[0], bg[1] + close[1])
         check(s.wait_exit() == 0, "exit code 0")
-    print("start to first page, %d runs: %s s; median %.2f s"
-          % (len(times), " ".join("%.2f" % t for t in times), statistics.median(times)))
+        floor.append(start_empty_window(s))
+    print("%d DPI, start to first page, %d runs: %s s; median %.2f s"
+          % (s.dpi, len(times), " ".join("%.2f" % t for t in times), statistics.median(times)))
+    print("%d DPI, start to an empty window, %d runs: %s s; median %.2f s"
+          % (s.dpi, len(floor), " ".join("%.2f" % t for t in floor), statistics.median(floor)))
+    print("%d DPI: first page / empty window = %.2f"
+          % (s.dpi, statistics.median(times) / statistics.median(floor)))
     exe = os.path.join(s.build, "MarlowindSetup.exe")
     out = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", exe], capture_output=True,
                          text=True).stdout
@@ -819,10 +872,89 @@ def scenario_accessible(s):
     print("the background's close cross closes both windows")
 
 
+def set_dpi(s, dpi):
+    """Sets the prefix's display scale as a user does (the desktop's and the fonts' LogPixels)
+    and restarts its server, which reads them when it starts."""
+    for key in ("HKCU\\Control Panel\\Desktop", "HKCC\\Software\\Fonts"):
+        subprocess.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                        str(dpi), "/f"], env=s.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=True)
+    s.stop_wine()
+    s.dpi = dpi
+
+
+def drag_and_check(s, by=(60, 40)):
+    """Drags the background by its strip (a spot scaled with it); both windows move, the
+    foreground kept at the scaled offset."""
+    bg, _ = s.check_pair()
+    spot = s.scp(DRAG_SPOT)
+    s.press(bg[0] + spot[0], bg[1] + spot[1])
+    for step in range(1, 6):
+        s.xdotool("mousemove", bg[0] + spot[0] + by[0] * step // 5, bg[1] + spot[1] + by[1] * step // 5)
+        time.sleep(0.05)
+    s.release(bg[0] + spot[0] + by[0], bg[1] + spot[1] + by[1])
+    want = (bg[0] + by[0], bg[1] + by[1])
+    moved = wait_for(lambda: (lambda b: b if b and b[:2] == want else None)(s.background()),
+                     5, "the background moved by %s" % (by,))
+    time.sleep(0.3)
+    s.check_pair()
+    return moved
+
+
+def scale_run(s, dpi):
+    """One display scale: both windows at their scaled sizes and offset; every page, looked at
+    through a screenshot; each button pressed at its scaled place, the radio at its; a drag;
+    the close cross; then Cancel on a second start."""
+    set_dpi(s, dpi)
+    reset_install(s)
+    s.start_installer()
+    bg, fg = s.check_pair()
+    check(bg[2:] == (s.sc(WALL_W), s.sc(WALL_H)), "%d DPI: background %s" % (dpi, bg[2:]))
+    check(fg[2:] == s.page_size(), "%d DPI: foreground %s, want %s" % (dpi, fg[2:], s.page_size()))
+    s.wait_page(1, save="scale%d-page1" % dpi)
+    s.click_button("next")
+    s.wait_page(2)
+    s.click_page(*s.scp(RADIO))
+    wait_for(lambda: s.page_state()["radio_on"], 5, "%d DPI: the radio agreed" % dpi)
+    s.wait_page(2, save="scale%d-page2" % dpi)
+    s.click_button("back")
+    s.wait_page(1)
+    s.click_button("next")
+    s.wait_page(2)
+    s.click_button("next")
+    s.wait_page(3, timeout=30, save="scale%d-page3" % dpi)
+    s.click_button("back")
+    s.wait_page(2)
+    s.click_button("next")
+    s.wait_page(3, timeout=30)
+    s.click_button("install")
+    s.wait_page(4, timeout=120, save="scale%d-page4" % dpi)
+    bg = drag_and_check(s)
+    close = s.scp(CLOSE_SPOT)
+    s.press(bg[0] + close[0], bg[1] + close[1])
+    s.release(bg[0] + close[0], bg[1] + close[1])
+    check(s.wait_exit() == 0, "%d DPI: the close cross ends the program" % dpi)
+    check(not s.foreground() and not s.background(), "%d DPI: both windows gone" % dpi)
+
+    # Cancel lies where Close does on page 4.
+    s.start_installer()
+    s.click_button("cancel")
+    check(s.wait_exit() == 0, "%d DPI: Cancel ends the program" % dpi)
+    s.stop_wine()
+    print("%d DPI: sizes, offset, pages, buttons, radio, drag, close cross and Cancel" % dpi)
+
+
+def scenario_scale(s):
+    # run_scenario puts the prefix back at 96 DPI however this ends.
+    for dpi in (96, 120, 144, 192):
+        scale_run(s, dpi)
+
+
 SCENARIOS = {"happy": scenario_happy, "cancel": scenario_cancel, "pointer": scenario_pointer,
              "failing": scenario_failing, "damaged": scenario_damaged,
              "startup": scenario_startup, "keyboard": scenario_keyboard, "second": scenario_second,
-             "signed": scenario_signed, "accessible": scenario_accessible}
+             "signed": scenario_signed, "accessible": scenario_accessible,
+             "scale": scenario_scale}
 
 
 def log(*args):
@@ -840,8 +972,12 @@ def run_scenario(scenarios):
     parser.add_argument("--source", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--installer", help="the installer to run (default: the build's)")
+    parser.add_argument("--dpi", type=int, default=96,
+                        help="the display scale to run at (the prefix is put back at 96 after)")
     args = parser.parse_args()
     s = Session(args)
+    if args.dpi != 96:
+        set_dpi(s, args.dpi)
     stale = os.path.join(s.shots, "failed-%s.png" % args.scenario)
     if os.path.exists(stale):
         os.remove(stale)
@@ -854,6 +990,8 @@ def run_scenario(scenarios):
     finally:
         if s.installer and s.installer.poll() is None:
             s.installer.kill()
+        if s.dpi != 96:
+            set_dpi(s, 96)
         s.stop_wine(restart=False)
         if s.xvfb:
             s.xvfb.kill()

@@ -83,3 +83,21 @@ TEST(CaptionCoverage, FullBlocksAtHighestLevelStayOpaque)
     EXPECT_EQ(result.Pixel(0, 0), 0xFF555555u);
     EXPECT_EQ(result.Pixel(1, 0), 0x00555555u);
 }
+
+TEST(CaptionLayout, OffsetsGrowWithTheDisplayScale)
+{
+    // At 150 % a pixel's offset becomes 2 (1.5 rounded away), at 200 % 2, and 2 pixels 3 and 4.
+    struct Case {
+        int dpi, one, two;
+    } cases[] = {{120, 1, 3}, {144, 2, 3}, {192, 2, 4}};
+    for (const Case& c : cases) {
+        const FaceLayout normal = ComputeFaceLayout(1, 156, 62, 62, c.dpi);
+        const FaceLayout pressed = ComputeFaceLayout(3, 156, 62, 62, c.dpi);
+        EXPECT_EQ(normal.ShadowX, 47 - c.one) << c.dpi;
+        EXPECT_EQ(normal.ShadowY, c.two) << c.dpi;
+        EXPECT_EQ(normal.CaptionX, 47 - c.two) << c.dpi;
+        EXPECT_EQ(normal.CaptionY, c.one) << c.dpi;
+        EXPECT_EQ(pressed.CaptionX - normal.CaptionX, c.one) << c.dpi;
+        EXPECT_EQ(pressed.ShadowY - normal.ShadowY, c.one) << c.dpi;
+    }
+}

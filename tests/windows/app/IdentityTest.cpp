@@ -238,3 +238,44 @@ TEST(ProgramIdentity, TaskbarWindowsShowTheIconAsTheirClassIcon)
         EXPECT_EQ(Render(small, 16), want16);
     }
 }
+
+// The system reads the installer's manifest as a program that draws for every display scale:
+// per-monitor (version 2) awareness, system-wide awareness where only that is known; and it
+// still asks for elevation and the version 6 common controls.
+TEST(ProgramIdentity, TheInstallerDeclaresItselfAwareOfTheDisplayScale)
+{
+    ACTCTXW context = {};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = MW_SETUP_EXE;
+    context.lpResourceName = MAKEINTRESOURCEW(1);
+    const HANDLE handle = ::CreateActCtxW(&context);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    struct Setting {
+        const wchar_t* Space;
+        const wchar_t* Name;
+        const wchar_t* Want;
+    } settings[] = {
+        {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness", L"PerMonitorV2"},
+        {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", L"true"},
+    };
+    for (const Setting& s : settings) {
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        EXPECT_TRUE(::QueryActCtxSettingsW(0, handle, s.Space, s.Name, value, 64, &written)) << s.Name;
+        EXPECT_STREQ(value, s.Want) << s.Name;
+    }
+    ::ReleaseActCtx(handle);
+
+    // The rest of the manifest as it was.
+    const HMODULE image = ::LoadLibraryExW(MW_SETUP_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    const HRSRC found = ::FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const char* text = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
+    const std::string manifest(text, ::SizeofResource(image, found));
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\" uiAccess=\"false\""), std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    ::FreeLibrary(image);
+}

@@ -21,3 +21,5 @@ target_link_libraries(accessible_client PRIVATE oleacc ole32 oleaut32 uuid user3
 add_dependencies(windows_app_tests accessible_client)
 target_compile_definitions(windows_app_tests PRIVATE
   MW_ACCESSIBLE_CLIENT=L"Z:$<TARGET_FILE:accessible_client>")
+# The start-up benchmark reads the skin pictures from its own resources.
+target_link_libraries(windows_WizardStart_bench PRIVATE mw_resources)

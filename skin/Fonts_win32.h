@@ -1,0 +1,19 @@
+#pragma once
+// The one place fonts are made: by point size for a given resolution. And the resolution a
+// window is shown at.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "common/UniqueHandle_win32.h"
+#include "skin/Bitmap32.h"
+
+// The GDI font `face` (system code page) at `points` for a device of `dpi` pixels per inch, in
+// `style` (TFontStyle bits), with the glyph quality asked for. Null when GDI refuses it.
+UniqueHfont CreatePointFont(const std::string& face, int points, int dpi, uint8_t style,
+                            DWORD quality = DEFAULT_QUALITY);
+
+// The pixels per inch `window` is shown at: its monitor's where the system tells that
+// (GetDpiForWindow, found by name), else the screen's.
+int WindowDpi(HWND window);
