@@ -117,23 +117,48 @@ void FileTransaction::Swap()
     for (const RecordEntry& e : plan_.Entries)
         if (e.Scratch)
             SafeDeleteFile(e.Staged);
-    DWORD code = record_.Mark(SwapState::Swapping);
-    if (code != ERROR_SUCCESS)
-        RaiseCannotCreate(plan_.Entries.empty() ? std::wstring() : plan_.Entries[0].Target, code);
-    plan_.State = SwapState::Swapping;
-    for (const RecordEntry& e : plan_.Entries) {
+    // Every name is opened and checked first: a file held without delete sharing, or a link
+    // planted under a name, stops the run before anything is renamed, and the swap itself is
+    // renames only (the checked opens cost far more than the renames).
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    struct Names {
+        UniqueFile Earlier, Staged;
+    };
+    std::vector<Names> opened(plan_.Entries.size());
+    DWORD code = ERROR_SUCCESS;
+    for (size_t i = 0; i < plan_.Entries.size(); ++i) {
+        const RecordEntry& e = plan_.Entries[i];
         if (e.Scratch)
             continue;
-        // No replacing: a name that is taken is someone's, not ours to overwrite. A link
-        // planted under a name is refused rather than followed.
         if (!e.Aside.empty()) {
-            code = SafeRename(e.Target, e.Aside, false);
+            code = SafeOpen(e.Target, DELETE | SYNCHRONIZE, kShareAll, opened[i].Earlier);
             if (code == ERROR_FILE_NOT_FOUND)
                 code = ERROR_SUCCESS;  // gone meanwhile: nothing to keep
         }
         if (code == ERROR_SUCCESS && !e.Staged.empty())
-            code = SafeRename(e.Staged, e.Target, false);
+            code = SafeOpen(e.Staged, DELETE | SYNCHRONIZE, kShareAll, opened[i].Staged);
         if (code != ERROR_SUCCESS) {
+            opened.clear();
+            RollBack();
+            RaiseCannotCreate(e.Target, code);
+        }
+    }
+    code = record_.Mark(SwapState::Swapping);
+    if (code != ERROR_SUCCESS) {
+        opened.clear();
+        RollBack();
+        RaiseCannotCreate(record_.Path(), code);
+    }
+    plan_.State = SwapState::Swapping;
+    for (size_t i = 0; i < plan_.Entries.size(); ++i) {
+        const RecordEntry& e = plan_.Entries[i];
+        // No replacing: a name that is taken is someone's, not ours to overwrite.
+        if (opened[i].Earlier)
+            code = SafeRenameOpened(opened[i].Earlier.get(), e.Aside, false);
+        if (code == ERROR_SUCCESS && opened[i].Staged)
+            code = SafeRenameOpened(opened[i].Staged.get(), e.Target, false);
+        if (code != ERROR_SUCCESS) {
+            opened.clear();
             RollBack();
             RaiseCannotCreate(e.Target, code);
         }

@@ -51,10 +51,11 @@ public:
     // sequence writes first, the one a user knows) with the system's text, and EWriteError.
     void Begin(const std::wstring& reportAs);
 
-    // Deletes the scratch files, then swaps the names: earlier files aside, staged files into
-    // place, in the order planned. When a name can't be renamed (a file held open without
-    // delete sharing, a link planted under the name), everything is rolled back and
-    // EFCreateError "Cannot create file "%s". %s" names that file.
+    // Deletes the scratch files, opens and checks every name to be renamed, marks the record,
+    // then swaps the names: earlier files aside, staged files into place, in the order planned.
+    // When a name can't be opened for renaming (a file held open without delete sharing, a
+    // link planted under the name) or renamed, everything is rolled back and EFCreateError
+    // "Cannot create file "%s". %s" names that file.
     void Swap();
 
     // Deletes what was set aside (a file a running program holds is deleted at the next

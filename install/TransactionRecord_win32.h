@@ -55,6 +55,7 @@ public:
     DWORD Mark(SwapState state);
     // Closes the record and deletes it.
     void Remove() noexcept;
+    const std::wstring& Path() const { return path_; }
 
 private:
     std::wstring path_;
