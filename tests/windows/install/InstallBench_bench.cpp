@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -219,10 +220,12 @@ void MeasureNotWholeWindow(int rounds)
         InstallFiles();
         window.push_back(watch.Stop());
     }
-    const long seen = std::count_if(window.begin(), window.end(), [](double w) { return w > 0; });
+    std::vector<double> seen;
+    std::copy_if(window.begin(), window.end(), std::back_inserter(seen), [](double w) { return w > 0; });
     std::printf("installation not whole during InstallFiles over an earlier one, median of %d: "
-                "%.2f ms (max %.2f ms; a name seen missing in %ld rounds)\n",
-                rounds, Median(window), *std::max_element(window.begin(), window.end()), seen);
+                "%.2f ms (max %.2f ms); of the %zu rounds a name was seen missing in: %.2f ms\n",
+                rounds, Median(window), *std::max_element(window.begin(), window.end()),
+                seen.size(), Median(seen));
 }
 
 // What one file of the file steps costs, part by part, as medians of many calls on the
