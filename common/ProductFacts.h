@@ -56,6 +56,10 @@ inline constexpr RawFileEntry kSharedDataFiles[9] = {
     {"PNG", "ABOUT", L"about.png"},
 };
 
+// The record of an install's file transaction, in the install folder while one runs or was cut
+// short; the installer and the uninstaller finish or undo what it shows before anything else.
+inline constexpr const wchar_t* kTransactionRecordFile = L"MarlowindSetup.transaction";
+
 // The messenger as the finish step starts it. The spelling differs from the installed file's
 // name on purpose (file names on Windows compare without regard to case).
 inline constexpr const wchar_t* kMessengerStartFile = L"MarloWind.exe";

@@ -212,6 +212,11 @@ DWORD SafeRename(const std::wstring& from, const std::wstring& to, bool replace)
     const DWORD opened = OpenChecked(from, DELETE | SYNCHRONIZE, kShareAll, file, info);
     if (opened != ERROR_SUCCESS)
         return opened;
+    return SafeRenameOpened(file.get(), to, replace);
+}
+
+DWORD SafeRenameOpened(HANDLE file, const std::wstring& to, bool replace)
+{
     // The rename call takes the system's own form of a full path.
     const std::wstring target = (to.size() > 2 && to[1] == L':') ? L"\\??\\" + to : to;
     const size_t nameBytes = target.size() * sizeof(wchar_t);
@@ -221,7 +226,7 @@ DWORD SafeRename(const std::wstring& from, const std::wstring& to, bool replace)
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     target.copy(rename->FileName, target.size());
-    return LastErrorUnless(::SetFileInformationByHandle(file.get(), FileRenameInfo, rename,
+    return LastErrorUnless(::SetFileInformationByHandle(file, FileRenameInfo, rename,
                                                         static_cast<DWORD>(buffer.size())));
 }
 

@@ -44,6 +44,11 @@ DWORD SafeDeleteFile(const std::wstring& path, bool clearReadOnly = false);
 // is replaced, not followed); without it an existing `to` gives ERROR_ALREADY_EXISTS.
 DWORD SafeRename(const std::wstring& from, const std::wstring& to, bool replace);
 
+// Renames the file or folder open as `file` (with DELETE access, through SafeOpen: the name it
+// was opened by was checked then) to `to`, as SafeRename does. For a caller that opens and
+// checks several names first and renames them afterwards, with nothing else in between.
+DWORD SafeRenameOpened(HANDLE file, const std::wstring& to, bool replace);
+
 // Sets the attributes of the file or folder `path` (FILE_ATTRIBUTE_NORMAL clears them all).
 DWORD SafeSetAttributes(const std::wstring& path, DWORD attributes);
 

@@ -52,6 +52,12 @@ void FileSink::Write(const void* data, size_t size)
     }
 }
 
+void FileSink::Flush()
+{
+    if (!file_ || !::FlushFileBuffers(file_.get()))
+        throw EWriteError("Stream write error");
+}
+
 bool FileExists(const std::wstring& path)
 {
     const DWORD a = ::GetFileAttributesW(path.c_str());

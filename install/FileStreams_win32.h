@@ -51,6 +51,8 @@ class FileSink : public ByteSink {
 public:
     explicit FileSink(const std::wstring& path);
     void Write(const void* data, size_t size) override;  // raises EWriteError
+    // Makes everything written so far durable (FlushFileBuffers). Raises EWriteError.
+    void Flush();
     // Closes the file now; later writes are refused.
     void Close() { file_.reset(); }
 

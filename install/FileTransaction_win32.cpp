@@ -4,22 +4,35 @@
 
 #include "common/CodePage_win32.h"
 #include "common/DecimalText.h"
+#include "common/PathParts.h"
+#include "common/ProductFacts.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
 
 namespace {
 // Enough for the leftovers of many interrupted runs; a folder with more is not ours to fill.
-constexpr int kMaxAsideNames = 100;
-
-std::wstring AsideName(const std::wstring& path, int attempt)
-{
-    return attempt == 0 ? path + L".old" : path + L".old" + DecimalText(static_cast<unsigned>(attempt + 1));
-}
+constexpr unsigned kMaxSideNames = 100;
 
 bool IsFolder(DWORD attributes)
 {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Nothing is under the name. A missing folder counts as free: writing there fails later with
+// the error the user should see.
+bool IsFree(const std::wstring& path)
+{
+    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD code = ::GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+}
+
+[[noreturn]] void RaiseCannotCreate(const std::wstring& path, DWORD code)
+{
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
+                               SystemErrorText(code).c_str()));
 }
 }  // namespace
 
@@ -33,66 +46,149 @@ void FileTransaction::EnsureFolder(const std::wstring& folder)
 {
     if (IsFolder(::GetFileAttributesW(folder.c_str())))
         return;
-    folders_.reserve(folders_.size() + 1);
+    plan_.CreatedFolders.reserve(plan_.CreatedFolders.size() + 1);
     if (::CreateDirectoryW(folder.c_str(), nullptr))
-        folders_.push_back(folder);
+        plan_.CreatedFolders.push_back(folder);
 }
 
 void FileTransaction::FolderCreated(const std::wstring& folder)
 {
-    folders_.push_back(folder);
+    plan_.CreatedFolders.push_back(folder);
 }
 
-void FileTransaction::SetAside(const std::wstring& path)
+// A name nothing is under, not planned for another file either. A name taken by something
+// else ("<name>.old" a crashed run of an older version left, or a user's file) is left alone.
+std::wstring FileTransaction::FreeName(const std::wstring& path, const wchar_t* suffix) const
 {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    // A folder of that name was never written by an installation; creating the file there fails
-    // later with the error it always gave.
+    for (unsigned n = 1; n <= kMaxSideNames; ++n) {
+        const std::wstring name = path + L"." + suffix + (n == 1 ? L"" : DecimalText(n));
+        if (!IsFree(name))
+            continue;
+        bool planned = false;
+        for (const RecordEntry& e : plan_.Entries)
+            planned = planned || e.Staged == name || e.Aside == name;
+        if (!planned)
+            return name;
+    }
+    RaiseCannotCreate(path, ERROR_FILE_EXISTS);
+}
+
+std::wstring FileTransaction::Replace(const std::wstring& target)
+{
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    // A folder of that name was never written by an installation, and no file can take its
+    // place: refused before anything is written, with the error a creation there gives.
+    if (IsFolder(attributes))
+        RaiseCannotCreate(target, ERROR_ACCESS_DENIED);
+    const bool earlier = attributes != INVALID_FILE_ATTRIBUTES;
+    RecordEntry entry{target, FreeName(target, L"new"), L"", false};
+    if (earlier)
+        entry.Aside = FreeName(target, L"old");
+    plan_.Entries.push_back(entry);
+    return entry.Staged;
+}
+
+void FileTransaction::Retire(const std::wstring& target)
+{
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || IsFolder(attributes))
         return;
-    // Recorded before the rename, so that no renamed file goes unrecorded.
-    asides_.push_back({path, std::wstring()});
-    DWORD code = ERROR_ALREADY_EXISTS;
-    for (int attempt = 0; attempt < kMaxAsideNames; ++attempt) {
-        asides_.back().Moved = AsideName(path, attempt);
-        // No replacing: a file already under that name is someone's, not ours to overwrite. A
-        // link planted under the name is refused, which fails the install rather than
-        // letting a later write follow it.
-        code = SafeRename(path, asides_.back().Moved, false);
-        if (code == ERROR_SUCCESS)
-            return;
-        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS)
-            break;
-    }
-    asides_.pop_back();
-    if (code == ERROR_FILE_NOT_FOUND)
-        return;  // gone meanwhile: nothing to keep
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                               SystemErrorText(code).c_str()));
+    plan_.Entries.push_back({target, L"", FreeName(target, L"old"), false});
 }
 
-void FileTransaction::Created(const std::wstring& path)
+std::wstring FileTransaction::Scratch(const std::wstring& name)
 {
-    created_.push_back(path);
+    plan_.Entries.push_back({name, IsFree(name) ? name : FreeName(name, L"new"), L"", true});
+    return plan_.Entries.back().Staged;
+}
+
+void FileTransaction::Begin(const std::wstring& reportAs)
+{
+    const DWORD code = record_.Create(FolderOf(reportAs) + kTransactionRecordFile, plan_);
+    if (code == ERROR_DISK_FULL)
+        throw EWriteError("Stream write error");
+    if (code != ERROR_SUCCESS)
+        RaiseCannotCreate(reportAs, code);
+    begun_ = true;
+}
+
+void FileTransaction::Swap()
+{
+    for (const RecordEntry& e : plan_.Entries)
+        if (e.Scratch)
+            SafeDeleteFile(e.Staged);
+    // Every name is opened and checked first: a file held without delete sharing, or a link
+    // planted under a name, stops the run before anything is renamed, and the swap itself is
+    // renames only (the checked opens cost far more than the renames).
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    struct Names {
+        UniqueFile Earlier, Staged;
+    };
+    std::vector<Names> opened(plan_.Entries.size());
+    DWORD code = ERROR_SUCCESS;
+    for (size_t i = 0; i < plan_.Entries.size(); ++i) {
+        const RecordEntry& e = plan_.Entries[i];
+        if (e.Scratch)
+            continue;
+        if (!e.Aside.empty()) {
+            code = SafeOpen(e.Target, DELETE | SYNCHRONIZE, kShareAll, opened[i].Earlier);
+            if (code == ERROR_FILE_NOT_FOUND)
+                code = ERROR_SUCCESS;  // gone meanwhile: nothing to keep
+        }
+        if (code == ERROR_SUCCESS && !e.Staged.empty())
+            code = SafeOpen(e.Staged, DELETE | SYNCHRONIZE, kShareAll, opened[i].Staged);
+        if (code != ERROR_SUCCESS) {
+            opened.clear();
+            RollBack();
+            RaiseCannotCreate(e.Target, code);
+        }
+    }
+    code = record_.Mark(SwapState::Swapping);
+    if (code != ERROR_SUCCESS) {
+        opened.clear();
+        RollBack();
+        RaiseCannotCreate(record_.Path(), code);
+    }
+    plan_.State = SwapState::Swapping;
+    for (size_t i = 0; i < plan_.Entries.size(); ++i) {
+        const RecordEntry& e = plan_.Entries[i];
+        // No replacing: a name that is taken is someone's, not ours to overwrite.
+        if (opened[i].Earlier)
+            code = SafeRenameOpened(opened[i].Earlier.get(), e.Aside, false);
+        if (code == ERROR_SUCCESS && opened[i].Staged)
+            code = SafeRenameOpened(opened[i].Staged.get(), e.Target, false);
+        if (code != ERROR_SUCCESS) {
+            opened.clear();
+            RollBack();
+            RaiseCannotCreate(e.Target, code);
+        }
+    }
 }
 
 void FileTransaction::Commit() noexcept
 {
     finished_ = true;
-    for (const Aside& a : asides_) {
-        // A running program's image can be renamed but not deleted.
-        if (SafeDeleteFile(a.Moved, true) != ERROR_SUCCESS)
-            ::MoveFileExW(a.Moved.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
+    CleanPlan(plan_);
+    record_.Remove();
 }
 
 void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
-    for (auto it = created_.rbegin(); it != created_.rend(); ++it)
-        SafeDeleteFile(*it);
-    for (auto it = asides_.rbegin(); it != asides_.rend(); ++it)
-        SafeRename(it->Moved, it->Original, false);
-    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-        SafeRemoveFolder(*it);
+    if (!begun_) {
+        for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)
+            SafeRemoveFolder(WithoutTrailingSeparators(*it));
+        return;
+    }
+    // Said first, so that a kill amid the undo is not taken for a swap to complete.
+    if (plan_.State == SwapState::Swapping) {
+        if (record_.Mark(SwapState::Undoing) != ERROR_SUCCESS)
+            return;
+        plan_.State = SwapState::Undoing;
+    }
+    if (RollBackPlan(plan_, nullptr) != ERROR_SUCCESS)
+        return;
+    record_.Remove();
+    for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)
+        SafeRemoveFolder(WithoutTrailingSeparators(*it));
 }

@@ -1,12 +1,18 @@
 #pragma once
-// The file steps of an install as one transaction. A file of an earlier installation is renamed
-// aside (in its own folder) instead of deleted; every file the run creates is recorded. Until
-// Commit(), a rollback (explicit, or by the destructor when an error unwinds the steps) deletes
-// what the run created, renames the earlier files back and removes the folders it created that
-// are empty by then, so the folders hold what they held before. Files the run neither created
-// nor set aside are never touched.
+// The file steps of an install as one transaction that a kill cannot leave half done. Every new
+// file is written completely, and flushed, under a staged name beside its target; only then
+// are the names swapped: each earlier file renamed aside ("<name>.old", "<name>.old2", ...),
+// each staged file renamed to its target. The installation is not whole only during those
+// renames. A durable record (TransactionRecord_win32.h) lists every name before the first
+// file is written, so that a run cut short is finished or undone by the next one.
+//
+// Until Commit(), a rollback (explicit, or by the destructor when an error unwinds the steps)
+// deletes the staged files and the new files already renamed in, renames the earlier files
+// back and removes the folders the run created that are empty by then, so the folders hold
+// what they held before. Files the run neither wrote nor set aside are never touched.
 #include <string>
-#include <vector>
+
+#include "install/TransactionRecord_win32.h"
 
 class FileTransaction {
 public:
@@ -25,34 +31,47 @@ public:
     // own), for a rollback to remove if it is empty by then.
     void FolderCreated(const std::wstring& folder);
 
-    // Renames the file at `path`, if there is one, to a free name beside it ("<name>.old",
-    // "<name>.old2", ...); nothing there, or a folder there, is left alone. Raises EFCreateError
-    // "Cannot create file "%s". %s" (`path` and the system's text, the error a creation of the
-    // file would give) when the file can't be renamed, for instance because it is held open
-    // without delete sharing.
-    void SetAside(const std::wstring& path);
+    // Plans new content for `target`: returns the free name beside it ("<name>.new", ...) that
+    // the caller writes the content to, completely and flushed, after Begin(). An earlier file
+    // at `target` is set aside by the swap. A folder at `target` raises EFCreateError "Cannot
+    // create file "%s". %s" (access denied) at once.
+    std::wstring Replace(const std::wstring& target);
 
-    // Records a file the run has just created (and written completely) at `path`; a rollback
-    // deletes it.
-    void Created(const std::wstring& path);
+    // Plans that an earlier file at `target`, if any, goes with the earlier installation: the
+    // swap sets it aside and Commit() deletes it.
+    void Retire(const std::wstring& target);
 
-    // The new files are all in place: deletes what was set aside. A file that can't be deleted
-    // (a program still runs from it) is scheduled for deletion at the next restart instead.
-    // Nothing is undone afterwards. Never raises.
+    // Plans a working file for `name`: returns `name` when nothing is there, else a free name
+    // beside it, to write to. It is deleted before the swap and never becomes part of the
+    // installation (an earlier file at `name` is the caller's to Retire()).
+    std::wstring Scratch(const std::wstring& name);
+
+    // Writes the record of every planned name and flushes it; nothing may be written before.
+    // Raises EFCreateError "Cannot create file "%s". %s" naming `reportAs` (the file the
+    // sequence writes first, the one a user knows) with the system's text, and EWriteError.
+    void Begin(const std::wstring& reportAs);
+
+    // Deletes the scratch files, opens and checks every name to be renamed, marks the record,
+    // then swaps the names: earlier files aside, staged files into place, in the order planned.
+    // When a name can't be opened for renaming (a file held open without delete sharing, a
+    // link planted under the name) or renamed, everything is rolled back and EFCreateError
+    // "Cannot create file "%s". %s" names that file.
+    void Swap();
+
+    // Deletes what was set aside (a file a running program holds is deleted at the next
+    // restart instead), then the record. Nothing is undone afterwards. Never raises.
     void Commit() noexcept;
 
-    // Deletes the files created, in reverse order, renames every set-aside file back, then
-    // removes the folders created that are empty. Never raises; a file that can't be put back
-    // stays under its set-aside name rather than being lost.
+    // Undoes everything, as described above, then removes the record and the folders created
+    // that are empty. Never raises; a file that can't be put back stays under its set-aside
+    // name, and the record stays for the next run to finish the undo.
     void RollBack() noexcept;
 
 private:
-    struct Aside {
-        std::wstring Original;
-        std::wstring Moved;
-    };
-    std::vector<std::wstring> folders_;
-    std::vector<std::wstring> created_;
-    std::vector<Aside> asides_;
+    std::wstring FreeName(const std::wstring& path, const wchar_t* suffix) const;
+
+    TransactionPlan plan_;
+    TransactionRecord record_;
+    bool begun_ = false;
     bool finished_ = false;
 };

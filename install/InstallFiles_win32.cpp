@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "common/CodePage_win32.h"
 #include "common/PathParts.h"
 #include "common/Resources_win32.h"
@@ -11,6 +13,7 @@
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
 #include "install/PayloadFiles_win32.h"
+#include "install/TransactionRecord_win32.h"
 #include "install/Registry_win32.h"
 #include "install/Shortcuts_win32.h"
 
@@ -38,44 +41,49 @@ void EnsureSharedFolder(FileTransaction& files, const std::wstring& folder)
     SetFolderAccess(path, kSharedFolderAccess);
 }
 
-void WriteInstallFolder(FileTransaction& files, const std::wstring& folder)
-{
-    // Every name the sequence writes in the install folder is set aside, so that a failure can
-    // put back everything the run would have replaced: first the files an earlier installation
-    // left (for the theme, which is overwritten when it is inflated, its stream file), then the
-    // theme and the stream files an interrupted run left.
-    for (const PayloadEntry& p : kPayloads)
-        files.SetAside(folder + (&p == &kThemePayload ? p.StreamFile : p.TargetFile));
-    for (const RawFileEntry& f : kInstallFolderFiles)
-        files.SetAside(folder + f.FileName);
-    for (const PayloadEntry& p : kPayloads)
-        files.SetAside(folder + (&p == &kThemePayload ? p.TargetFile : p.StreamFile));
-    // Give the file system time to let go of files just moved (a closing messenger, a virus
-    // scanner) before their names are written anew.
-    ::Sleep(100);
+constexpr size_t kPayloadCount = std::size(kPayloads);
+constexpr size_t kInstallFileCount = std::size(kInstallFolderFiles);
+constexpr size_t kSharedFileCount = std::size(kSharedDataFiles);
 
-    for (const PayloadEntry& p : kPayloads) {
-        const std::wstring stream = folder + p.StreamFile;
-        WriteResourceFile(p.Resource, "ZIP", stream);
-        files.Created(stream);
-        InflateFile(stream, folder + p.TargetFile);
-        files.Created(folder + p.TargetFile);
+// Where the run writes each payload: its stream file and the staged name of its target.
+struct PayloadNames {
+    std::wstring Stream;
+    std::wstring Target;
+};
+
+// Every name the run writes, planned before the first write so that the record lists it. A
+// stream file an interrupted run of an older version left goes with the earlier installation.
+void PlanFiles(FileTransaction& files, const std::wstring& installFolder,
+               const std::wstring& sharedFolder, PayloadNames (&payloads)[kPayloadCount],
+               std::wstring (&installFiles)[kInstallFileCount], std::wstring (&sharedFiles)[kSharedFileCount])
+{
+    for (size_t i = 0; i < kPayloadCount; ++i) {
+        payloads[i].Target = files.Replace(installFolder + kPayloads[i].TargetFile);
+        files.Retire(installFolder + kPayloads[i].StreamFile);
+        payloads[i].Stream = files.Scratch(installFolder + kPayloads[i].StreamFile);
     }
-    for (const RawFileEntry& f : kInstallFolderFiles) {
-        WriteResourceFile(f.Resource, f.Type, folder + f.FileName);
-        files.Created(folder + f.FileName);
-    }
+    for (size_t i = 0; i < kInstallFileCount; ++i)
+        installFiles[i] = files.Replace(installFolder + kInstallFolderFiles[i].FileName);
+    for (size_t i = 0; i < kSharedFileCount; ++i)
+        sharedFiles[i] = files.Replace(sharedFolder + kSharedDataFiles[i].FileName);
 }
 
-void WriteSharedFolder(FileTransaction& files, const std::wstring& folder)
+// The new files, each written whole and flushed under its staged name. The pauses give a
+// messenger closed a moment ago (or a virus scanner) time to let go of the files the swap
+// renames; they come before it, so the installation stays whole meanwhile.
+void WriteStagedFiles(const PayloadNames (&payloads)[kPayloadCount], const std::wstring (&installFiles)[kInstallFileCount],
+                      const std::wstring (&sharedFiles)[kSharedFileCount])
 {
-    for (const RawFileEntry& f : kSharedDataFiles)
-        files.SetAside(folder + f.FileName);
     ::Sleep(100);
-    for (const RawFileEntry& f : kSharedDataFiles) {
-        WriteResourceFile(f.Resource, f.Type, folder + f.FileName);
-        files.Created(folder + f.FileName);
+    for (size_t i = 0; i < kPayloadCount; ++i) {
+        WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false);
+        InflateFile(payloads[i].Stream, payloads[i].Target);
     }
+    for (size_t i = 0; i < kInstallFileCount; ++i)
+        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i]);
+    ::Sleep(100);
+    for (size_t i = 0; i < kSharedFileCount; ++i)
+        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i]);
 }
 }  // namespace
 
@@ -95,6 +103,8 @@ void InstallFiles()
     const std::wstring sharedFolder = SharedDataFolder();
     // The registry records name the install folder in the system code page: a folder the code
     // page can't spell is refused before anything is written.
+    // A run cut short (a kill, a power cut) is finished or undone before anything else.
+    FinishInterruptedInstall();
     RegistryPathText(installFolder);
     RefuseLinkedFolder(sharedFolder);
     CheckInstallResources();
@@ -104,10 +114,12 @@ void InstallFiles()
         FileTransaction files;
         files.EnsureFolder(installFolder);
         EnsureSharedFolder(files, sharedFolder);
-        WriteInstallFolder(files, installFolder);
-        WriteSharedFolder(files, sharedFolder);
-        for (const PayloadEntry& p : kPayloads)
-            SafeDeleteFile(installFolder + p.StreamFile);
+        PayloadNames payloads[kPayloadCount];
+        std::wstring installFiles[kInstallFileCount], sharedFiles[kSharedFileCount];
+        PlanFiles(files, installFolder, sharedFolder, payloads, installFiles, sharedFiles);
+        files.Begin(installFolder + kPayloads[0].StreamFile);
+        WriteStagedFiles(payloads, installFiles, sharedFiles);
+        files.Swap();
         files.Commit();
     }
 

@@ -6,17 +6,20 @@
 // links. Runs synchronously on the calling thread (which must have COM initialised) and keeps
 // no state between calls; a second run repeats every step and overwrites every file.
 //
+// First of all, a run cut short earlier is finished or undone (FinishInterruptedInstall).
 // Resources are read from ResourceModule(). Raised before anything is written:
 // ESpecialFolderError (program files or common application data unknown), ERegistryException
 // (an install folder the system code page can't spell), EFolderLinkError (a shared folder that
 // is a link), and EResNotFound or EZlibError from the check of every resource the sequence
 // reads (every payload stream is inflated to its end in memory first).
-// The file steps are one transaction: the files of an earlier installation are set aside, not
-// deleted, and an error there (EFCreateError, EFOpenError, EWriteError, ...) removes what the
-// run wrote, puts the earlier files back and removes the folders it created that are empty, so
-// the folders hold either the earlier files or, once the file steps are done, the complete new
+// The file steps are one transaction (FileTransaction_win32.h): every new file is written whole
+// under a staged name, then the names are swapped, the earlier files set aside rather than
+// deleted. An error there (EFCreateError, EFOpenError, EWriteError, ...) removes what the run
+// wrote, puts the earlier files back and removes the folders it created that are empty, so the
+// folders hold either the earlier files or, once the file steps are done, the complete new
 // set; the set-aside files are then deleted (or, when a running program holds one, deleted at
-// the next restart). An error of the final steps (ERegistryException, EOleSysError,
+// the next restart). A kill at any moment is finished or undone by the next run of the
+// installer or the uninstaller. An error of the final steps (ERegistryException, EOleSysError,
 // EIntfCastError) ends the sequence there and leaves the new files and the records and links
 // written before it.
 void InstallFiles();

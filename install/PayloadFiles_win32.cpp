@@ -10,14 +10,17 @@
 namespace {
 constexpr size_t kCopyBlockSize = 64 * 1024;
 
-// Runs `write` against a new file at `path`; if it raises, the partial file is closed and
-// removed before the error goes on.
+// Runs `write` against a new file at `path` and, with `flush`, makes it durable; if either
+// raises, the partial file is closed and removed before the error goes on.
 template <typename F>
-auto WriteNewFile(const std::wstring& path, F write)
+auto WriteNewFile(const std::wstring& path, bool flush, F write)
 {
     FileSink sink(path);
     try {
-        return write(sink);
+        auto result = write(sink);
+        if (flush)
+            sink.Flush();
+        return result;
     } catch (...) {
         sink.Close();
         SafeDeleteFile(path);
@@ -26,10 +29,10 @@ auto WriteNewFile(const std::wstring& path, F write)
 }
 }  // namespace
 
-void WriteResourceFile(const char* name, const char* type, const std::wstring& path)
+void WriteResourceFile(const char* name, const char* type, const std::wstring& path, bool flush)
 {
     ResourceStream resource(name, type);
-    WriteNewFile(path, [&](FileSink& sink) {
+    WriteNewFile(path, flush, [&](FileSink& sink) {
         // The resource is mapped with the module: it is written from where it lies.
         const uint8_t* p = resource.Data();
         size_t left = resource.Size();
@@ -46,7 +49,7 @@ void WriteResourceFile(const char* name, const char* type, const std::wstring& p
 uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath)
 {
     FileSource source(streamPath);
-    return WriteNewFile(targetPath, [&](FileSink& sink) { return InflateStream(source, sink); });
+    return WriteNewFile(targetPath, true, [&](FileSink& sink) { return InflateStream(source, sink); });
 }
 
 void CheckResourceStream(const char* name)

@@ -5,9 +5,11 @@
 
 // Writes the bytes of resource `name` of type `type` (from ResourceModule()) unchanged to a
 // file at `path`, created anew, in bounded blocks. The resource is looked up before the file
-// is touched. Raises EResNotFound "Resource %s not found", EFCreateError, EWriteError; a file
-// whose write fails is removed rather than left short.
-void WriteResourceFile(const char* name, const char* type, const std::wstring& path);
+// is touched. With `flush` the file is made durable before it is closed (a file that becomes
+// part of the installation). Raises EResNotFound "Resource %s not found", EFCreateError,
+// EWriteError; a file whose write fails is removed rather than left short.
+void WriteResourceFile(const char* name, const char* type, const std::wstring& path,
+                       bool flush = true);
 
 // Opens the stream file `streamPath` (one zlib stream), creates `targetPath` anew and inflates
 // the stream into it block by block; the inflater, then the target, then the stream file are

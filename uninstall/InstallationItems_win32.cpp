@@ -8,6 +8,7 @@
 #include "install/InstallRecords_win32.h"
 #include "install/LinkName.h"
 #include "install/Shortcuts_win32.h"
+#include "install/TransactionRecord_win32.h"
 #include "system/Shutdown_win32.h"
 
 namespace {
@@ -116,6 +117,9 @@ std::vector<RemovalFailure> RemoveInstallation()
     // Computed first so that a missing special folder stops before anything is closed.
     const std::vector<RemovalItem> items = InstallationItems();
     const std::vector<RemovalItem> entry = UninstallEntryItems();
+    // An install cut short is finished or undone first, so that its set-aside and staged files
+    // go with the rest.
+    FinishInterruptedInstall();
     CloseRunningInstances(InstalledMessengerPath());
     CloseRunningInstances(InstalledUpdaterPath());
     std::vector<RemovalFailure> failures = RemoveItems(items);

@@ -30,7 +30,9 @@ std::wstring InstalledUpdaterPath();
 // that the user can run the uninstaller again from the system's list of programs.
 bool UninstallEntryKept();
 
-// Closes running copies of the installed messenger and updater, removes InstallationItems(),
+// Finishes or undoes an install cut short (FinishInterruptedInstall; raises EFCreateError when
+// a name of it can't be put right), closes running copies of the installed messenger and
+// updater, removes InstallationItems(),
 // and only when all of them are gone the uninstaller, then UninstallEntryItems(). The
 // uninstaller is kept as well when the entry's key can't be opened for deleting.
 // Returns what could not be removed (empty: everything of the installation is gone).

@@ -4,6 +4,7 @@ uninstall entry names it, answer its message boxes with pointer clicks, and chec
 afterwards against the same table of what an install leaves (expected_install.tsv)."""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -67,12 +68,7 @@ def click_box_button(s, box, label):
 
 def install_with_wizard(s):
     reset_install(s)
-    harness.start_and_press_install(s)
-    s.wait_page(4, timeout=120)
-    s.click_button("close")
-    check(s.wait_exit() == 0, "the installer ended with exit code 0")
-    s.installer = None
-    wait_for(lambda: s.running(messenger(s)), 30, "the installed messenger", 0.5)
+    click_through_install(s)
     harness.check_expected_install(s)
 
 
@@ -355,10 +351,147 @@ def scenario_uninstall_held(s):
           "the entry's command run again removes the rest")
 
 
+# --- killed at any moment ----------------------------------------------------------------
+RECORD = "{PF}\\Marlowind\\MarlowindSetup.transaction"
+# Moments after the Install click, in seconds: before the file steps, amid the staging and its
+# pauses, around the swap, amid the links and registry values, after the end.
+KILL_MOMENTS = (0.0, 0.08, 0.16, 0.2, 0.24, 0.32, 0.45, 0.6, 0.9)
+
+
+def record_state(s):
+    """What the record of a transaction cut short shows (None when there is none)."""
+    path = s.host_path(expand(s, RECORD))
+    if not os.path.exists(path):
+        return None
+    lines = open(path, "rb").read().decode("utf-16-le", "replace").split("\n")
+    marks = [x for x in lines if x in ("swap", "undo")]
+    return {"swap": "amid the swap", "undo": "amid an undo"}[marks[-1]] if marks else "staging"
+
+
+def prefix_processes(s):
+    """Ids of the host processes that run in this session's prefix."""
+    found = []
+    for entry in os.listdir("/proc"):
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                if ("WINEPREFIX=" + s.prefix).encode() in f.read().split(b"\0"):
+                    found.append(int(entry))
+        except (OSError, ValueError):
+            pass
+    return found
+
+
+def kill_prefix(s):
+    """Ends every process of the prefix at once with SIGKILL, as a power cut ends them: no
+    program gets to unwind."""
+    subprocess.run(["wineserver", "-k9"], env=s.env)
+    subprocess.run(["wineserver", "-w"], env=s.env)
+    # The prefix's own services (explorer, services.exe, ...) outlive a server killed this way,
+    # cut off from it: they are ended by their ids, or they pile up with every kill.
+    for pid in prefix_processes(s):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+    s.installer = None
+    s.checker_proc = None
+    s.keep_server()
+
+
+def stray_names(s, user_files):
+    """Names in the two folders that are neither in the table of an installation nor the
+    user's own."""
+    allowed = {expand(s, f).lower() for f in user_files}
+    allowed |= {f[1].lower() for f in table_rows(s) if f[0] == "file"}
+    stray = []
+    for folder in ("{PF}\\Marlowind", "{PD}\\Marlowind"):
+        path = s.host_path(expand(s, folder))
+        for name in sorted(os.listdir(path)) if os.path.isdir(path) else []:
+            windows = expand(s, folder) + "\\" + name
+            if windows.lower() not in allowed:
+                stray.append(windows)
+    return stray
+
+
+def click_through_install(s):
+    """Install, Close; the messenger the Close started runs."""
+    harness.start_and_press_install(s)
+    s.wait_page(4, timeout=120)
+    s.click_button("close")
+    check(s.wait_exit() == 0, "the installer ended with exit code 0")
+    s.installer = None
+    wait_for(lambda: s.running(messenger(s)), 30, "the installed messenger", 0.5)
+
+
+def scenario_install_killed(s):
+    install_with_wizard(s)
+    put_user_files(s)
+    cut = 0
+    for moment in KILL_MOMENTS:
+        harness.start_and_press_install(s)
+        time.sleep(moment)
+        kill_prefix(s)
+        state = record_state(s)
+        cut += state is not None
+        print("killed %.2f s after Install: %s" % (
+            moment, "a transaction cut short, " + state if state else "no transaction under way"))
+        click_through_install(s)
+        harness.check_expected_install(s)
+        stray = stray_names(s, USER_FILES)
+        check(not stray, "after the kill at %.2f s, stray names:\n  %s" % (moment, "\n  ".join(stray)))
+    print("%d of %d kills cut a transaction short; each next install left one whole "
+          "installation" % (cut, len(KILL_MOMENTS)))
+    text = answer_yes(s, uninstall_string(s), "install-killed-uninstall")
+    check(text == REMOVED, "the uninstaller removed everything: %r" % text)
+    check_only_user_files_left(s)
+
+
+def check_only_user_files_left(s):
+    kept = [expand(s, f) for f in USER_FILES] + [expand(s, "{PF}\\Marlowind"),
+                                                 expand(s, "{PD}\\Marlowind")]
+    left = installation_left(s, keep=kept)
+    check(not left, "left behind:\n  " + "\n  ".join(left))
+    for folder in ("{PF}\\Marlowind", "{PD}\\Marlowind"):
+        entries = os.listdir(s.host_path(expand(s, folder)))
+        check(len(entries) == 1, "%s holds only the user's file: %s" % (folder, entries))
+
+
+def scenario_uninstall_killed(s):
+    install_with_wizard(s)
+    put_user_files(s)
+    # An installation made a while ago: its registry values are on disk (Wine's server keeps
+    # them in memory until it saves them, and a server killed with the rest saves nothing).
+    s.stop_wine()
+    # A program holds the licence open: the uninstaller retries it for a second, after it has
+    # removed the programs and before anything of the rest, and is killed meanwhile.
+    licence = expand(s, "{PF}\\Marlowind\\License.txt")
+    exe = os.path.join(s.build, "tests", "e2e", "e2e_uninstall_probe.exe")
+    holder = subprocess.Popen(["wine", exe, "hold", licence], env=s.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+    check(holder.stdout.readline().strip() == "held", "a process holds the licence open")
+    command = uninstall_string(s)
+    first, box = start_uninstaller(s, command)
+    click_box_button(s, box, "Yes")
+    wait_for(lambda: not os.path.exists(s.host_path(messenger(s))), 60,
+             "the uninstaller to remove the messenger", 0.02)
+    time.sleep(0.3)
+    kill_prefix(s)
+    holder.wait()
+    first.wait()
+    check(os.path.isfile(s.host_path(licence)), "the kill came amid the removal")
+    text = answer_yes(s, uninstall_string(s), "uninstall-killed-again")
+    check(text == REMOVED, "the second run finishes the removal: %r" % text)
+    check_only_user_files_left(s)
+    check(len(stage_folders(s)) <= 1, "the killed run's stage is removed: %s" % stage_folders(s))
+    print("the uninstaller killed amid the removal, run again, finishes it")
+
+
 SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_uninstall_yes,
              "uninstall_second": scenario_uninstall_second,
              "uninstall_partial": scenario_uninstall_partial,
-             "uninstall_held": scenario_uninstall_held}
+             "uninstall_held": scenario_uninstall_held,
+             "install_killed": scenario_install_killed,
+             "uninstall_killed": scenario_uninstall_killed}
 
 
 if __name__ == "__main__":

@@ -4,19 +4,26 @@
 // and how much memory extraction needs for a payload of 4 MiB against one of 256 MiB (each
 // measured in a child process of its own).
 //
-// usage: windows_InstallBench_bench.exe [rounds]
+// Also how long the installation is not whole while it is replaced, and what each part of the
+// file steps costs per call.
+//
+// usage: windows_InstallBench_bench.exe [rounds [--window]]  (--window: that figure alone)
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
+#include "common/SafeFiles_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/InstallPaths_win32.h"
 #include "install/InstallRecords_win32.h"
@@ -150,6 +157,156 @@ void MeasureSequence(int rounds)
     std::printf("    of which the file steps with check  %8.1f ms  (%.2f x the floor)\n", files,
                 files / f);
     std::printf("  floor: plain zlib + the same writes   %8.1f ms\n", f);
+}
+
+// How long an installation is not whole while InstallFiles runs over an earlier one: another
+// thread looks at every installed name in turn, as fast as it can, and notes the first and the
+// last moment it found one missing. A name present but still being written counts as whole
+// here, so the figure is a lower bound of the window.
+class WholenessWatch {
+public:
+    explicit WholenessWatch(std::vector<std::wstring> names) : names_(std::move(names)) {}
+    void Start()
+    {
+        first_ = last_ = -1;
+        stop_ = false;
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                for (const std::wstring& n : names_)
+                    if (::GetFileAttributesW(n.c_str()) == INVALID_FILE_ATTRIBUTES) {
+                        const double t = Now();
+                        if (first_ < 0)
+                            first_ = t;
+                        last_ = t;
+                        break;
+                    }
+            }
+        });
+    }
+    // The window in ms (0 when no name was ever seen missing).
+    double Stop()
+    {
+        stop_ = true;
+        thread_.join();
+        return first_ < 0 ? 0 : (last_ - first_) * 1000;
+    }
+
+private:
+    std::vector<std::wstring> names_;
+    std::atomic<bool> stop_{false};
+    double first_ = -1, last_ = -1;
+    std::thread thread_;
+};
+
+std::vector<std::wstring> InstalledNames()
+{
+    std::vector<std::wstring> names;
+    for (const PayloadEntry& p : kPayloads)
+        names.push_back(InstallFolder() + p.TargetFile);
+    for (const RawFileEntry& f : kInstallFolderFiles)
+        names.push_back(InstallFolder() + f.FileName);
+    for (const RawFileEntry& f : kSharedDataFiles)
+        names.push_back(SharedDataFolder() + f.FileName);
+    return names;
+}
+
+void MeasureNotWholeWindow(int rounds)
+{
+    InstallFiles();
+    WholenessWatch watch(InstalledNames());
+    std::vector<double> window;
+    for (int r = 0; r < rounds; ++r) {
+        watch.Start();
+        InstallFiles();
+        window.push_back(watch.Stop());
+    }
+    std::vector<double> seen;
+    std::copy_if(window.begin(), window.end(), std::back_inserter(seen), [](double w) { return w > 0; });
+    std::printf("installation not whole during InstallFiles over an earlier one, median of %d: "
+                "%.2f ms (max %.2f ms); of the %zu rounds a name was seen missing in: %.2f ms\n",
+                rounds, Median(window), *std::max_element(window.begin(), window.end()),
+                seen.size(), Median(seen));
+}
+
+// What one file of the file steps costs, part by part, as medians of many calls on the
+// installed messenger: the plain open, the two handle queries, the final path of the handle
+// and of its folder (what the no-follow layer adds to each open), the layer's whole checked
+// open, a flush of a written file, and a rename there and back.
+void MeasurePerFileCosts(int rounds)
+{
+    const std::wstring file = InstallFolder() + kMessengerPayload.TargetFile;
+    const std::wstring folder = InstallFolder();
+    const std::wstring scratch = InstallFolder() + L"bench.tmp";
+    constexpr int kCalls = 200;
+    auto perCall = [&](auto work) {
+        std::vector<double> samples;
+        for (int r = 0; r < rounds; ++r) {
+            const double t0 = Now();
+            for (int i = 0; i < kCalls; ++i)
+                work();
+            samples.push_back((Now() - t0) * 1000 / kCalls);
+        }
+        return Median(samples);
+    };
+    auto open = [](const std::wstring& path) {
+        return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                             FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    };
+    wchar_t buffer[MAX_PATH + 1];
+    HANDLE h = open(file);
+    const double plainOpen = perCall([&] { ::CloseHandle(open(file)); });
+    const double attributes = perCall([&] { ::GetFileAttributesW(file.c_str()); });
+    const double queries = perCall([&] {
+        FILE_BASIC_INFO b;
+        FILE_STANDARD_INFO st;
+        ::GetFileInformationByHandleEx(h, FileBasicInfo, &b, sizeof b);
+        ::GetFileInformationByHandleEx(h, FileStandardInfo, &st, sizeof st);
+    });
+    const double finalPath = perCall([&] {
+        ::GetFinalPathNameByHandleW(h, buffer, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    const double folderPath = perCall([&] {
+        HANDLE f = open(folder);
+        ::GetFinalPathNameByHandleW(f, buffer, MAX_PATH, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        ::CloseHandle(f);
+    });
+    ::CloseHandle(h);
+    const double checked = perCall([&] {
+        UniqueFile u;
+        SafeOpen(file, FILE_READ_ATTRIBUTES, FILE_SHARE_READ, u);
+    });
+    WriteWhole(scratch, "x", 1);
+    const double rename = perCall([&] {
+        SafeRename(scratch, scratch + L"2", false);
+        SafeRename(scratch + L"2", scratch, false);
+    }) / 2;
+    const double plainRename = perCall([&] {
+        ::MoveFileW(scratch.c_str(), (scratch + L"2").c_str());
+        ::MoveFileW((scratch + L"2").c_str(), scratch.c_str());
+    }) / 2;
+    std::vector<char> block(256 * 1024, 'x');
+    std::vector<double> flushes;
+    for (int r = 0; r < rounds * 4; ++r) {
+        HANDLE w = ::CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD put = 0;
+        ::WriteFile(w, block.data(), static_cast<DWORD>(block.size()), &put, nullptr);
+        const double t0 = Now();
+        ::FlushFileBuffers(w);
+        flushes.push_back((Now() - t0) * 1000);
+        ::CloseHandle(w);
+    }
+    ::DeleteFileW(scratch.c_str());
+    std::printf("per call, median of %d rounds of %d calls (ms):\n", rounds, kCalls);
+    std::printf("  plain open and close                   %7.4f\n", plainOpen);
+    std::printf("  GetFileAttributesW                     %7.4f\n", attributes);
+    std::printf("  basic + standard handle queries        %7.4f\n", queries);
+    std::printf("  final path of the handle               %7.4f\n", finalPath);
+    std::printf("  open of its folder + its final path    %7.4f\n", folderPath);
+    std::printf("  the layer's checked open, all of it    %7.4f\n", checked);
+    std::printf("  rename through the layer               %7.4f  (plain MoveFileW %.4f)\n", rename,
+                plainRename);
+    std::printf("  flush of a 256 KiB file just written   %7.4f\n", Median(flushes));
 }
 
 // Writes a zlib stream of `size` inflated bytes (text-like, about 3:1) to `path`, in blocks.
@@ -339,7 +496,13 @@ int main(int argc, char** argv)
     std::printf("  whole InstallFiles (2 x 100 ms pauses included) %8.1f ms, payload part %.1f MB/s\n",
                 Median(install) * 1000, inflatedBytes / 1e6 / Median(install));
 
+    if (argc > 2 && std::string(argv[2]) == "--window") {
+        MeasureNotWholeWindow(rounds);
+        return 0;
+    }
     MeasureSequence(rounds);
+    MeasureNotWholeWindow(rounds);
+    MeasurePerFileCosts(rounds);
     MeasurePeak(dir, "4 MiB", 4ull << 20);
     MeasurePeak(dir, "256 MiB", 256ull << 20);
 

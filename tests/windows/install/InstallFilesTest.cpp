@@ -9,6 +9,7 @@
 #include "common/SafeFiles_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
+#include "install/TransactionRecord_win32.h"
 #include "common/SystemError_win32.h"
 
 namespace {
@@ -557,4 +558,215 @@ TEST_F(InstallFilesRun, RunningEarlierProgramIsRemovedAtTheNextRestart)
     EXPECT_EQ(left.size(), 7u);
     ::DeleteFileA(aside.c_str());
     DeleteRegValue(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations");
+}
+
+namespace {
+// A run cut short at one of the moments the record can show. The plan names what InstallFiles
+// names (a staged file beside every target, the earlier file aside, the four scratch stream
+// files, the earlier run's stream file retired); the files are made as the run would have left
+// them when it was killed there.
+enum class CutAt {
+    Staging,       // half the new files written, the last of them cut short; nothing renamed
+    AsideBegun,    // swap marked, the first earlier file renamed aside and nothing in its place
+    SomeRenamedIn, // half the names swapped, the next earlier file aside
+    AllRenamedIn,  // every name swapped, the set-aside copies and the record still there
+    Undoing,       // half swapped, then the undo marked and begun
+};
+
+std::string ReadFileText(const std::string& path)
+{
+    const Bytes b = ReadAll(path);
+    return std::string(b.begin(), b.end());
+}
+
+std::string FreeSideName(const std::string& target, const char* suffix)
+{
+    for (int n = 1;; ++n) {
+        const std::string name = target + "." + suffix + (n == 1 ? "" : std::to_string(n));
+        if (::GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return name;
+    }
+}
+
+TransactionPlan PlanLikeInstallFiles(bool createdFolders)
+{
+    TransactionPlan plan;
+    if (createdFolders)
+        plan.CreatedFolders = {W(TestInstallFolder()), W(TestSharedFolder())};
+    auto add = [&](const std::string& folder, const FileExpectation& f) {
+        const std::string target = folder + f.Name;
+        plan.Entries.push_back({W(target), W(FreeSideName(target, "new")),
+                                PathIsFile(target) ? W(FreeSideName(target, "old")) : L"", false});
+    };
+    for (const FileExpectation& f : InstallFolderFiles())
+        add(TestInstallFolder(), f);
+    for (const FileExpectation& f : SharedFolderFiles())
+        add(TestSharedFolder(), f);
+    for (const char* s : kStreamFiles) {
+        const std::string stream = TestInstallFolder() + s;
+        if (PathIsFile(stream))
+            plan.Entries.push_back({W(stream), L"", W(FreeSideName(stream, "old")), false});
+        plan.Entries.push_back({W(stream), W(stream + ".new"), L"", true});
+    }
+    return plan;
+}
+
+std::string Original(const std::string& target)
+{
+    for (const FileExpectation& f : InstallFolderFiles())
+        if (TestInstallFolder() + f.Name == target)
+            return f.Original;
+    for (const FileExpectation& f : SharedFolderFiles())
+        if (TestSharedFolder() + f.Name == target)
+            return f.Original;
+    return std::string();
+}
+
+// Renames entry `e`'s earlier file aside and, with `renameIn`, its new file into place.
+void SwapEntry(const RecordEntry& e, bool renameIn)
+{
+    if (!e.Aside.empty()) {
+        ASSERT_TRUE(::MoveFileW(e.Target.c_str(), e.Aside.c_str()));
+    }
+    if (renameIn && !e.Staged.empty()) {
+        ASSERT_TRUE(::MoveFileW(e.Staged.c_str(), e.Target.c_str()));
+    }
+}
+
+void LeaveCutShortRun(TransactionPlan plan, CutAt cut)
+{
+    std::vector<RecordEntry> files;
+    for (const RecordEntry& e : plan.Entries)
+        if (!e.Scratch)
+            files.push_back(e);
+    const size_t half = files.size() / 2;
+    TransactionRecord record;
+    ASSERT_EQ(record.Create(W(TestInstallFolder()) + kTransactionRecordFile, plan), ERROR_SUCCESS);
+    for (const RecordEntry& e : plan.Entries)
+        if (e.Scratch)
+            WriteAll(N(e.Staged), "stream bytes");
+    size_t written = 0;
+    for (const RecordEntry& e : files) {
+        if (e.Staged.empty())
+            continue;
+        std::string content = ReadFileText(Original(N(e.Target)));
+        if (cut == CutAt::Staging && ++written > half) {
+            WriteAll(N(e.Staged), content.substr(0, content.size() / 2));
+            break;
+        }
+        WriteAll(N(e.Staged), content);
+    }
+    if (cut == CutAt::Staging)
+        return;
+    ASSERT_EQ(record.Mark(SwapState::Swapping), ERROR_SUCCESS);
+    for (const RecordEntry& e : plan.Entries)
+        if (e.Scratch)
+            ::DeleteFileW(e.Staged.c_str());
+    const size_t swapped = cut == CutAt::AsideBegun ? 0 : cut == CutAt::AllRenamedIn ? files.size() : half;
+    for (size_t i = 0; i < swapped; ++i)
+        SwapEntry(files[i], true);
+    if (swapped < files.size())
+        SwapEntry(files[swapped], false);
+    if (cut != CutAt::Undoing)
+        return;
+    // The undo runs backwards: the half-swapped name first, then the last one swapped.
+    ASSERT_EQ(record.Mark(SwapState::Undoing), ERROR_SUCCESS);
+    if (!files[swapped].Aside.empty()) {
+        ASSERT_TRUE(::MoveFileW(files[swapped].Aside.c_str(), files[swapped].Target.c_str()));
+    }
+    const RecordEntry& last = files[swapped - 1];
+    ASSERT_TRUE(::DeleteFileW(last.Target.c_str()));
+    if (!last.Aside.empty()) {
+        ASSERT_TRUE(::MoveFileW(last.Aside.c_str(), last.Target.c_str()));
+    }
+}
+}  // namespace
+
+// Every moment the record can show, over an earlier installation (with a ".old" an older
+// version's crashed run left, a stream file of an interrupted run and the user's own files) and
+// on a clean machine: before the swap, or amid its undo, the folders hold exactly what they
+// held; once the swap began, exactly one whole new installation. No staged, set-aside or
+// record name is left, and nothing the record does not list is touched.
+TEST_F(InstallFilesRun, RunCutShortIsFinishedOrUndoneFromItsRecord)
+{
+    struct Case {
+        const char* Label;
+        CutAt Cut;
+        bool Forward;
+    };
+    const Case cases[] = {
+        {"killed while staging", CutAt::Staging, false},
+        {"killed once the first file was set aside", CutAt::AsideBegun, true},
+        {"killed with some new files renamed in", CutAt::SomeRenamedIn, true},
+        {"killed before the set-aside copies were deleted", CutAt::AllRenamedIn, true},
+        {"killed amid an undo", CutAt::Undoing, false},
+    };
+    for (const bool earlier : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.Label) + (earlier ? ", over an earlier installation" : ", clean"));
+            WipeInstallation();
+            if (earlier) {
+                MakeEarlierInstallation();
+                WriteAll(TestInstallFolder() + "Marlowind.exe.old", "left by an older version");
+                WriteAll(TestSharedFolder() + "mine.png", "the user's own picture");
+            }
+            const Snapshot before = TakeSnapshot();
+            if (!earlier) {
+                ::CreateDirectoryA(TestInstallFolder().c_str(), nullptr);
+                ::CreateDirectoryA(TestSharedFolder().c_str(), nullptr);
+            }
+            LeaveCutShortRun(PlanLikeInstallFiles(!earlier), c.Cut);
+            if (HasFatalFailure())
+                return;
+
+            FinishInterruptedInstall();
+            if (!c.Forward) {
+                EXPECT_EQ(Differences(before, TakeSnapshot()), std::vector<std::string>());
+                continue;
+            }
+            ExpectFiles(TestInstallFolder(), InstallFolderFiles());
+            ExpectFiles(TestSharedFolder(), SharedFolderFiles());
+            std::vector<std::string> installNames, sharedNames;
+            for (const FileExpectation& f : InstallFolderFiles())
+                installNames.push_back(f.Name);
+            for (const FileExpectation& f : SharedFolderFiles())
+                sharedNames.push_back(f.Name);
+            if (earlier) {
+                installNames.insert(installNames.end(), {"Marlowind.exe.old", "notes.txt"});
+                sharedNames.push_back("mine.png");
+                EXPECT_EQ(ReadFileText(TestInstallFolder() + "notes.txt"), "the user's own");
+                EXPECT_EQ(ReadFileText(TestInstallFolder() + "Marlowind.exe.old"), "left by an older version");
+                EXPECT_EQ(ReadFileText(TestSharedFolder() + "mine.png"), "the user's own picture");
+            }
+            std::sort(installNames.begin(), installNames.end());
+            std::sort(sharedNames.begin(), sharedNames.end());
+            std::vector<std::string> install = FolderEntries(TestInstallFolder());
+            std::vector<std::string> shared = FolderEntries(TestSharedFolder());
+            std::sort(install.begin(), install.end());
+            std::sort(shared.begin(), shared.end());
+            EXPECT_EQ(install, installNames);
+            EXPECT_EQ(shared, sharedNames);
+        }
+    }
+}
+
+// A record that names anything outside the tables (here the user's own file as a set-aside
+// copy) is not acted on: no file is renamed or deleted, and the record stays.
+TEST_F(InstallFilesRun, RecordNamingAUsersFileIsNotActedOn)
+{
+    MakeEarlierInstallation();
+    const std::string folder = TestInstallFolder();
+    WriteAll(folder + "Marlowind.exe.new", "staged");
+    TransactionPlan plan;
+    plan.Entries.push_back({W(folder + "Marlowind.exe"), W(folder + "Marlowind.exe.new"),
+                            W(folder + "notes.txt"), false});
+    plan.State = SwapState::Swapping;
+    {
+        TransactionRecord record;
+        ASSERT_EQ(record.Create(W(folder) + kTransactionRecordFile, plan), ERROR_SUCCESS);
+        ASSERT_EQ(record.Mark(SwapState::Swapping), ERROR_SUCCESS);
+    }
+    const Snapshot before = TakeSnapshot();
+    FinishInterruptedInstall();
+    EXPECT_EQ(Differences(before, TakeSnapshot()), std::vector<std::string>());
 }

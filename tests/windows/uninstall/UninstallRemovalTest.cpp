@@ -9,6 +9,7 @@
 #include "common/UniqueHandle_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/KnownFolders_win32.h"
+#include "install/TransactionRecord_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 #include "uninstall/UninstallTexts_win32.h"
 
@@ -255,4 +256,49 @@ TEST_F(UninstallInstalled, ClosesTheRunningMessengerAndUpdaterBeforeRemovingThem
     }
     EXPECT_TRUE(failures.empty()) << Describe(failures);
     ExpectNothingLeft();
+}
+
+// An install killed before or amid its swap: the uninstaller first finishes or undoes it from
+// its record, then removes the installation; only the user's own files stay, with a ".old" an
+// older version's crashed run left, which no record lists.
+TEST_F(UninstallInstalled, FinishesAnInstallCutShortThenRemovesEverything)
+{
+    for (const SwapState state : {SwapState::Staging, SwapState::Swapping}) {
+        SCOPED_TRACE(state == SwapState::Staging ? "killed while staging" : "killed amid the swap");
+        if (!PathIsFile(TestInstallFolder() + "Marlowind.exe")) {
+            ASSERT_EQ(ErrorOf([] { InstallFiles(); }), "no error");
+        }
+        const std::string messenger = TestInstallFolder() + "Marlowind.exe";
+        const std::string wall = TestSharedFolder() + "wall1.png";
+        WriteAll(TestInstallFolder() + "my notes.txt", "mine");
+        WriteAll(messenger + ".old", "left by an older version");
+        TransactionPlan plan;
+        plan.Entries = {{W(messenger), W(messenger + ".new"), W(messenger + ".old2"), false},
+                        {W(wall), W(wall + ".new"), W(wall + ".old"), false},
+                        {W(TestInstallFolder() + "Ririvud.zip"), W(TestInstallFolder() + "Ririvud.zip"), L"", true}};
+        {
+            TransactionRecord record;
+            ASSERT_EQ(record.Create(W(TestInstallFolder()) + kTransactionRecordFile, plan), ERROR_SUCCESS);
+            WriteAll(messenger + ".new", "new messenger");
+            WriteAll(wall + ".new", "new wallpaper");
+            if (state == SwapState::Swapping) {
+                ASSERT_EQ(record.Mark(state), ERROR_SUCCESS);
+                ASSERT_TRUE(::MoveFileA(messenger.c_str(), (messenger + ".old2").c_str()));
+                ASSERT_TRUE(::MoveFileA((messenger + ".new").c_str(), messenger.c_str()));
+                ASSERT_TRUE(::MoveFileA(wall.c_str(), (wall + ".old").c_str()));
+            } else {
+                WriteAll(TestInstallFolder() + "Ririvud.zip", "partial stream");
+            }
+        }
+
+        const std::vector<RemovalFailure> failures = RemoveInstallation();
+
+        EXPECT_TRUE(failures.empty()) << Describe(failures);
+        ExpectFilesAndLinksGone();
+        std::vector<std::string> left = FolderEntries(TestInstallFolder());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"Marlowind.exe.old", "my notes.txt"}));
+        EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
+        RemoveTree(TestInstallFolder());
+    }
 }
