@@ -1,7 +1,6 @@
 #include <cstring>
 
-#include <zlib.h>
-
+#include "skin/Crc32.h"
 #include "skin/PngChunks.h"
 #include "skin/PngLoader.h"
 
@@ -168,7 +167,7 @@ PngChunks ParsePngChunks(const uint8_t* data, size_t size, uint64_t maxPixels)
         if (size - pos - 8 < uint64_t(length) + 4)
             Fail("The PNG image is truncated");
         const uint8_t* body = typeBytes + 4;
-        const uLong crc = crc32(crc32(0L, Z_NULL, 0), typeBytes, 4 + length);
+        const uint32_t crc = Crc32(0, typeBytes, 4 + size_t(length));
         if (crc != ReadBe32(body + length))
             Fail("The PNG image is damaged: bad CRC in chunk " + name);
         pos += size_t(length) + 12;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
+#include <cpuid.h>
 #include <emmintrin.h>
 #include <tmmintrin.h>
 #define MW_PNG_SSSE3 __attribute__((target("ssse3")))
@@ -47,9 +48,10 @@ void Indexed(const PngRowFormat& f, const uint8_t* raw, TColor32* out, uint32_t 
 // (byte shuffles) run only when the processor reports SSSE3.
 bool ProcessorHasSsse3()
 {
-    // Also right when called from a static initialiser, before the runtime's own CPU probe.
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3");
+    // CPUID itself rather than __builtin_cpu_supports, whose probe brings 5 KiB of libgcc into
+    // the program; also right from a static initialiser.
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (ecx & bit_SSSE3) != 0;
 }
 
 bool gSsse3 = ProcessorHasSsse3();

@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include "skin/Adler32.h"
+#include "skin/Crc32.h"
 #include "skin/PngFilters.h"
 
 namespace {
@@ -73,7 +74,7 @@ TEST(PngRows, EveryFilterAtEveryPixelSizeMatchesItsDefinition)
     EXPECT_EQ(row, std::vector<uint8_t>(row.size(), 9));
 }
 
-TEST(PngRows, ChecksumMatchesZlibAtEveryStretchBoundary)
+TEST(PngRows, ChecksumsMatchZlibAtEveryStretchBoundary)
 {
     std::mt19937 rng(11);
     std::vector<uint8_t> noise(70000), full(70000, 0xFF);
@@ -87,6 +88,9 @@ TEST(PngRows, ChecksumMatchesZlibAtEveryStretchBoundary)
             // In two pieces, the first ending anywhere.
             const size_t cut = size / 3 + 1 > size ? size : size / 3 + 1;
             EXPECT_EQ(Adler32(Adler32(1, data->data(), cut), data->data() + cut, size - cut), zlib);
+            const uint32_t crc = static_cast<uint32_t>(crc32(0, data->data(), uInt(size)));
+            EXPECT_EQ(Crc32(0, data->data(), size), crc);
+            EXPECT_EQ(Crc32(Crc32(0, data->data(), cut), data->data() + cut, size - cut), crc);
         }
     }
 }
