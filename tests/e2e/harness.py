@@ -83,7 +83,9 @@ class Session:
                                              os.path.join(self.build, "MarlowindSetup.exe"))
         self.shots = os.path.join(self.build, "screenshots")
         os.makedirs(self.shots, exist_ok=True)
-        self.home = os.path.join(self.build, "e2e-home")
+        # The home folder scripts/wine-prefix made beside the prefix, which its profile links
+        # lead into.
+        self.home = self.prefix + "-home"
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=self.home)
         self.xvfb = None
