@@ -334,6 +334,17 @@ def expand(s, text):
             .replace("{BUILD}", s.build).replace("{SOURCE}", s.source))
 
 
+def desktop_layout(s):
+    """Where the prefix's desktop leads, as "C:\\...\\Desktop -> <host folder>" (Wine's default
+    profile links it into the home folder; a variant, to another drive). Fails on a desktop that
+    is a plain folder: no user of Wine has one."""
+    desktop = s.host_path(s.folder(0))
+    link = os.path.join(s.prefix, "drive_c", "users", os.path.basename(os.path.dirname(desktop)),
+                        os.path.basename(desktop))
+    check(os.path.islink(link), "the desktop is Wine's link, not a plain folder: " + link)
+    return "%s -> %s" % (s.folder(0), os.path.realpath(link))
+
+
 def reset_install(s):
     for windows_path in ("{PF}\\Marlowind", "{PD}\\Marlowind", "{PROGRAMS}\\Marlowind",
                          "{PROGRAMS}\\Marlowind.lnk", "{DESKTOP}\\Marlowind.lnk"):
