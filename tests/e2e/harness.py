@@ -296,14 +296,23 @@ class Session:
         started = time.monotonic()
         self.installer = subprocess.Popen(["wine", exe or self.installer_exe], env=self.env,
                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # On screen: the foreground window is mapped and shows page 1's buttons.
-        wait_for(self.foreground, 60, "the wizard window", 0.02)
+        # On screen: the foreground window is mapped and shows page 1's buttons. An installer
+        # that ended first never shows one: say so at once, with its exit code.
+        wait_for(self.installer_window_or_end, 60, "the wizard window", 0.02)
 
         def page_one():
             s = self.page_state()
             return s and s["page"] == 1
         wait_for(page_one, 30, "page 1", 0.05)
         return time.monotonic() - started
+
+    def installer_window_or_end(self):
+        """The wizard's foreground window once it shows; raises when the installer ended."""
+        geo = self.foreground()
+        code = self.installer.poll()
+        if not geo and code is not None:
+            raise Failure("the installer ended with exit code %s before its window showed" % code)
+        return geo
 
     def wait_exit(self, timeout=20):
         try:
