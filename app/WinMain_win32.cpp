@@ -20,6 +20,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
     // The shell link objects of the install are COM objects used on this thread.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Errors inside the message loop are shown by the forms and the wizard goes on; one that
+    // gets here kept the wizard from starting at all (no window could be made), which the
+    // exit code says too, since its message may not have been shown either.
+    int exitCode = 0;
     try {
         Application.Initialize();
         Application.SetTitle(FromSystemCodePage(SApplicationTitle));
@@ -30,8 +34,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application.Run();
     } catch (const std::exception& e) {
         Application.ShowException(e);
+        exitCode = 1;
     }
     if (SUCCEEDED(com))
         ::CoUninitialize();
-    return 0;
+    return exitCode;
 }

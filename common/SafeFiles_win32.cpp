@@ -13,12 +13,6 @@ const wchar_t* const kSharedFolderAccess =
 namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool SameName(const std::wstring& a, const std::wstring& b)
-{
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // The path the system resolved the handle to, in the DOS form ("C:\..." or "\\server\...");
 // empty when the system can't tell.
 std::wstring FinalPath(HANDLE handle)
@@ -90,7 +84,7 @@ DWORD CheckOpened(HANDLE handle, const std::wstring& path, HandleFacts& info)
     if (expected.back() != L'\\')
         expected += L'\\';
     expected += name.substr(cut + 1);
-    return SameName(final, expected) ? ERROR_SUCCESS : kErrorLinkRefused;
+    return SamePath(final, expected) ? ERROR_SUCCESS : kErrorLinkRefused;
 }
 
 DWORD OpenChecked(const std::wstring& path, DWORD access, DWORD share, UniqueFile& handle,
@@ -119,14 +113,6 @@ DWORD LastErrorUnless(BOOL ok)
     return ok ? ERROR_SUCCESS : ::GetLastError();
 }
 
-DWORD MarkForDeletion(HANDLE handle)
-{
-    FILE_DISPOSITION_INFO disposition = {};
-    disposition.DeleteFile = TRUE;
-    return LastErrorUnless(
-        ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition));
-}
-
 DWORD SetHandleAttributes(HANDLE handle, DWORD attributes)
 {
     FILE_BASIC_INFO basic = {};  // times of 0 stay as they are
@@ -134,6 +120,20 @@ DWORD SetHandleAttributes(HANDLE handle, DWORD attributes)
     return LastErrorUnless(::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic));
 }
 }  // namespace
+
+bool SamePath(const std::wstring& a, const std::wstring& b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+DWORD MarkForDeletion(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    return LastErrorUnless(
+        ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition));
+}
 
 DWORD SafeOpen(const std::wstring& path, DWORD access, DWORD share, UniqueFile& handle)
 {

@@ -9,8 +9,14 @@
 // A name counts as a link when the opened handle carries FILE_ATTRIBUTE_REPARSE_POINT, or
 // when the handle's final path is not the final path of the parent folder followed by the
 // name (Wine follows Unix symbolic links even when told not to and shows no reparse
-// attribute for a link to a file, but its final paths are resolved). Links higher up in the
-// path are the caller's to check (CheckFolderNotLink on the folder it works in).
+// attribute for a link to a file, but its final paths are resolved).
+//
+// Only that last name is guarded. The folders above it are used as the system resolves them:
+// a desktop or temporary folder that is itself a link, a junction, or redirected to another
+// volume or a share is the user's own choice, and the name is compared with the parent's
+// resolved path there. A folder the program made itself in a place others can write (the
+// shared data folder) is a name like any other: the caller checks it with CheckFolderNotLink
+// before it works inside it.
 //
 // Every function returns a Win32 error code (ERROR_SUCCESS when done) and never raises; a
 // refused link gives kErrorLinkRefused. Paths are full paths, UTF-16.
@@ -22,6 +28,15 @@
 
 // The code for a name that is a link: "The file cannot be accessed by the system."
 constexpr DWORD kErrorLinkRefused = ERROR_CANT_ACCESS_FILE;
+
+// Whether two paths name the same place as the file system compares names: ordinal, case
+// ignored (not the language's rules, under which different names can compare equal).
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
+// Marks the open `handle` (opened with DELETE access) for deletion when its last handle
+// closes. A folder that holds something gives ERROR_DIR_NOT_EMPTY, or where the system
+// only looks when the handle closes, stays. Returns the system's code.
+DWORD MarkForDeletion(HANDLE handle);
 
 // Opens the existing file or folder `path` with `access` and `share`, without following a
 // reparse point. Refuses a link (kErrorLinkRefused). `handle` receives the open handle.

@@ -71,7 +71,7 @@ std::vector<RemovalItem> InstallationItems()
     for (const PayloadEntry& p : kPayloads)
         items.push_back(FileRemoval(installFolder + p.StreamFile));
     for (const RawFileEntry& f : kSharedDataFiles)
-        items.push_back(FileRemoval(sharedFolder + f.FileName));
+        items.push_back(SharedFileRemoval(sharedFolder + f.FileName));
     items.push_back(FolderRemoval(sharedFolder));
     AddLinks(items, installFolder);
     AddRegistry(items);

@@ -24,9 +24,9 @@ RemovalOutcome Fail(DWORD code, DWORD* error)
     return RemovalOutcome::Failed;
 }
 
-// Names are removed only where neither they nor their folder are a link: a link planted by a
-// user is never followed, its target never cleared or deleted.
-RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
+// A name is removed only when it is not a link itself, nor in a guarded folder that is one: a
+// link planted by a user is never followed, its target never cleared or deleted.
+RemovalOutcome RemoveFile(const std::wstring& path, bool folderGuarded, DWORD* error)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -35,7 +35,7 @@ RemovalOutcome RemoveFile(const std::wstring& path, DWORD* error)
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED, error);
-    if (CheckFolderNotLink(FolderOf(path)) == kErrorLinkRefused)
+    if (folderGuarded && CheckFolderNotLink(FolderOf(path)) == kErrorLinkRefused)
         return Fail(kErrorLinkRefused, error);
     // A program closed a moment ago, or the process that started us, may hold its
     // executable for a little while after it ended.
@@ -79,7 +79,12 @@ RemovalOutcome FromRegistry(LONG status, DWORD* error)
 
 RemovalItem FileRemoval(const std::wstring& path)
 {
-    return {ItemKind::File, path, "", nullptr, ""};
+    return {ItemKind::File, path, "", nullptr, "", false};
+}
+
+RemovalItem SharedFileRemoval(const std::wstring& path)
+{
+    return {ItemKind::File, path, "", nullptr, "", true};
 }
 
 RemovalItem FolderRemoval(const std::wstring& path)
@@ -106,7 +111,7 @@ RemovalOutcome RemoveItem(const RemovalItem& item, DWORD* error)
 {
     switch (item.Kind) {
     case ItemKind::File:
-        return RemoveFile(item.Path, error);
+        return RemoveFile(item.Path, item.FolderGuarded, error);
     case ItemKind::FolderIfEmpty:
         return RemoveFolder(item.Path, error);
     case ItemKind::RegistryValue:

@@ -22,9 +22,16 @@ struct RemovalItem {
     std::string Key;        // registry items only: the key path below Root
     HKEY Root = nullptr;    // registry items only
     std::string ValueName;  // RegistryValue only
+    // File items only: the folder holding the file is one the program made in a place other
+    // users can write (the shared data folder), so that folder is refused as a link as well.
+    // Otherwise only the file's own name is: the folders above it (the desktop, the programs
+    // menu) are used as the system resolves them, links and junctions included.
+    bool FolderGuarded = false;
 };
 
 RemovalItem FileRemoval(const std::wstring& path);
+// A file in the shared data folder (FolderGuarded).
+RemovalItem SharedFileRemoval(const std::wstring& path);
 RemovalItem FolderRemoval(const std::wstring& path);
 RemovalItem ValueRemoval(HKEY root, const std::string& key, const std::string& name);
 RemovalItem TreeRemoval(HKEY root, const std::string& key);
@@ -38,8 +45,8 @@ enum class RemovalOutcome {
 };
 
 // Removes `item`. On Failed, `*error` (when given) receives the system's error code. A file or
-// folder that is a symbolic link or junction, or a file in a folder that is one, is not
-// removed and not followed: Failed with kErrorLinkRefused (SafeFiles_win32.h).
+// folder that is a symbolic link or junction, or a file in a guarded folder that is one, is
+// not removed and not followed: Failed with kErrorLinkRefused (SafeFiles_win32.h).
 // A file that is in use or refused is retried for a short while (a process that was just
 // closed may still hold its executable).
 RemovalOutcome RemoveItem(const RemovalItem& item, DWORD* error = nullptr);

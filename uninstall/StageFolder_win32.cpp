@@ -30,12 +30,6 @@ bool AsciiEqualAt(const std::wstring& s, size_t at, const std::wstring& part)
     return true;
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b)
-{
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // A FindFirstFileW search over a folder's entries; skips "." and "..".
 class FolderSearch {
 public:
@@ -81,15 +75,6 @@ UniqueFile OpenPlain(const std::wstring& path, DWORD access, DWORD share, bool f
         !::GetFileInformationByHandle(handle.get(), &info) || !IsPlain(info.dwFileAttributes, folder))
         return UniqueFile();
     return handle;
-}
-
-// Marks an open file or folder for deletion when its last handle closes; a folder that is not
-// empty by then stays.
-bool DeleteOnClose(HANDLE handle)
-{
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    return ::SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                                        sizeof disposition) != FALSE;
 }
 
 struct FolderEntry {
@@ -196,9 +181,9 @@ void DiscardStageFolder(StageFolder& stage)
         UniqueFile copy = OpenPlain(stage.Path + L"\\" + kStageExecutable, DELETE | SYNCHRONIZE,
                                     0, false);
         if (copy)
-            DeleteOnClose(copy.get());
+            MarkForDeletion(copy.get());
     }
-    DeleteOnClose(stage.Handle.get());
+    MarkForDeletion(stage.Handle.get());
     stage.Handle.reset();
 }
 
@@ -225,10 +210,10 @@ bool RemoveStageFolder(const std::wstring& folder)
         {
             UniqueFile copy =
                 OpenPlain(folder + L"\\" + entries[0].Name, DELETE | SYNCHRONIZE, 0, false);
-            if (!copy || !DeleteOnClose(copy.get()))
+            if (!copy || MarkForDeletion(copy.get()) != ERROR_SUCCESS)
                 return false;
         }
-        if (!DeleteOnClose(held.get()))
+        if (MarkForDeletion(held.get()) != ERROR_SUCCESS)
             return false;
     }
     return ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;

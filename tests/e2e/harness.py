@@ -84,7 +84,9 @@ class Session:
                                              os.path.join(self.build, "MarlowindSetup.exe"))
         self.shots = os.path.join(self.build, "screenshots")
         os.makedirs(self.shots, exist_ok=True)
-        self.home = os.path.join(self.build, "e2e-home")
+        # The home folder scripts/wine-prefix made beside the prefix, which its profile links
+        # lead into.
+        self.home = self.prefix + "-home"
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=self.home)
         self.xvfb = None
@@ -305,6 +307,20 @@ class Session:
         test runner waits for those to close)."""
         subprocess.run(["wineserver", "-p60"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.start_desktop()
+
+    def start_desktop(self):
+        """Brings the new session's desktop up before a program of the test starts, as logging
+        on does before a user starts anything. Wine starts the desktop process (explorer.exe)
+        for the first program that asks for a window; when that program is the installer, the
+        desktop now and then fails to open the display (about 1 session start in 30 under
+        load) and the installer, left without a window, ends. Asked for by the checker first,
+        the desktop came up in every one of 160 session starts."""
+        self.checker(("windows",))
+
+        def desktop_runs():
+            return any(p[2].lower().endswith("\\explorer.exe") for p in self.processes())
+        wait_for(desktop_runs, 30, "the session's desktop (explorer.exe)", 0.2)
 
     # --- the installer -------------------------------------------------------------------
     def start_installer(self, exe=None):
@@ -312,14 +328,23 @@ class Session:
         started = time.monotonic()
         self.installer = subprocess.Popen(["wine", exe or self.installer_exe], env=self.env,
                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        # On screen: the foreground window is mapped and shows page 1's buttons.
-        wait_for(self.foreground, 60, "the wizard window", 0.02)
+        # On screen: the foreground window is mapped and shows page 1's buttons. An installer
+        # that ended first never shows one: say so at once, with its exit code.
+        wait_for(self.installer_window_or_end, 60, "the wizard window", 0.02)
 
         def page_one():
             s = self.page_state()
             return s and s["page"] == 1
         wait_for(page_one, 30, "page 1", 0.05)
         return time.monotonic() - started
+
+    def installer_window_or_end(self):
+        """The wizard's foreground window once it shows; raises when the installer ended."""
+        geo = self.foreground()
+        code = self.installer.poll()
+        if not geo and code is not None:
+            raise Failure("the installer ended with exit code %s before its window showed" % code)
+        return geo
 
     def wait_exit(self, timeout=20):
         try:
@@ -349,6 +374,17 @@ def expand(s, text):
     return (text.replace("{PF}", s.folder(38)).replace("{PD}", s.folder(35))
             .replace("{DESKTOP}", s.folder(0)).replace("{PROGRAMS}", s.folder(23))
             .replace("{BUILD}", s.build).replace("{SOURCE}", s.source))
+
+
+def desktop_layout(s):
+    """Where the prefix's desktop leads, as "C:\\...\\Desktop -> <host folder>" (Wine's default
+    profile links it into the home folder; a variant, to another drive). Fails on a desktop that
+    is a plain folder: no user of Wine has one."""
+    desktop = s.host_path(s.folder(0))
+    link = os.path.join(s.prefix, "drive_c", "users", os.path.basename(os.path.dirname(desktop)),
+                        os.path.basename(desktop))
+    check(os.path.islink(link), "the desktop is Wine's link, not a plain folder: " + link)
+    return "%s -> %s" % (s.folder(0), os.path.realpath(link))
 
 
 def reset_install(s):

@@ -208,6 +208,7 @@ def scenario_uninstall_yes(s):
     # Usually follows uninstall_no, which leaves a complete installation; run alone, it installs
     # first. The messenger the wizard started ended with that scenario's Wine session; start it
     # again as a user would.
+    print("desktop:", harness.desktop_layout(s))
     if not os.path.isfile(s.host_path(messenger(s))):
         install_with_wizard(s)
     if not s.running(messenger(s)):

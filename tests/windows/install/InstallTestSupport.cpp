@@ -213,7 +213,12 @@ std::string TestMenuFolder()
 
 std::string DesktopLink()
 {
-    return N(GetSpecialFolder(CSIDL_DESKTOP)) + "\\Marlowind.lnk";
+    return N(DesktopLinkW());
+}
+
+std::wstring DesktopLinkW()
+{
+    return GetSpecialFolder(CSIDL_DESKTOP) + L"\\Marlowind.lnk";
 }
 
 std::string ProgramsLink()
@@ -226,7 +231,7 @@ void WipeInstallation()
     RemoveTree(TestInstallFolder());
     RemoveTree(TestSharedFolder());
     RemoveTree(TestMenuFolder());
-    ::DeleteFileA(DesktopLink().c_str());
+    ::DeleteFileW(DesktopLinkW().c_str());
     ::DeleteFileA(ProgramsLink().c_str());
     DeleteRegTree(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Marlowind");
     DeleteRegTree(HKEY_CURRENT_USER, "Software\\Marlowind");

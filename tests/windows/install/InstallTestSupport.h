@@ -64,6 +64,7 @@ std::string TestInstallFolder();   // ...\Program Files\Marlowind\ (trailing sep
 std::string TestSharedFolder();    // ...\ProgramData\Marlowind\ (trailing separator)
 std::string TestMenuFolder();      // common programs + "\Marlowind"
 std::string DesktopLink();         // desktop\Marlowind.lnk
+std::wstring DesktopLinkW();       // the same for a profile the code page can't spell
 std::string ProgramsLink();        // common programs\Marlowind.lnk
 
 // Removes every file, folder, link and registry value an installation makes.

@@ -31,7 +31,7 @@ protected:
     // Links go first, as names, so that nothing below follows them.
     void Clean()
     {
-        RemoveTreeOnHost(W(DesktopLink()));
+        RemoveTreeOnHost(DesktopLinkW());
         RemoveTreeOnHost(W(shared_ + "\\wall1.png"));
         if (::GetFileAttributesA(shared_.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT)
             RemoveTreeOnHost(W(shared_));
