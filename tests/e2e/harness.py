@@ -837,12 +837,17 @@ def scenario_startup(s):
             program.times.append(seen[1] - started)
             startup_close(s, program, proc, geo)
     screen.close()
-    floor = statistics.median(programs[-1].times)
+    empty = programs[-1].times
+    floor = statistics.median(empty)
     for p in programs:
-        print("%d DPI, %s, %d runs: %s s; median %.3f s, first change %.3f s; / empty window %.2f"
+        # Beside the ratio of the medians, the median of each round's own ratio: the two
+        # starts of a round ran seconds apart, under much the same load.
+        paired = statistics.median(t / e for t, e in zip(p.times, empty))
+        print("%d DPI, %s, %d runs: %s s; median %.3f s (first change %.3f s, least %.3f s); "
+              "/ empty window %.2f, paired %.2f"
               % (s.dpi, p.label, len(p.times), " ".join("%.3f" % t for t in p.times),
-                 statistics.median(p.times), statistics.median(p.firsts),
-                 statistics.median(p.times) / floor))
+                 statistics.median(p.times), statistics.median(p.firsts), min(p.times),
+                 statistics.median(p.times) / floor, paired))
     exe = os.path.join(s.build, "MarlowindSetup.exe")
     out = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", exe], capture_output=True,
                          text=True).stdout
