@@ -240,6 +240,7 @@ void TSetupWizardH::ShowAgreement()
 {
     const TRect& box = layout_.LicenceBox;
     const TRect& frame = layout_.LicenceFrame;
+    CreateLicenceBox();
     Agreement->SetBounds(box.Left, box.Top, box.Width(), box.Height());
     Panel->SetBounds(frame.Left, frame.Top, frame.Width(), frame.Height());
     Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor, layout_.Scale.Dpi());

@@ -60,15 +60,23 @@ void TSetupWizardH::CreateComponents()
     Image->OnMouseLeave = [this] { CMMouseLeave(); };
     Image->Show();
 
+    // The panel and the licence box get their windows when page 2 first shows them
+    // (CreateLicenceBox): the box's system class loads the common controls library, which
+    // the first page has no use for.
     Panel->SetParent(Image.get());
     Panel->SetBounds(112, 13, 185, 41);
     Panel->SetColor(clSilver);
-    Panel->Handle();
 
-    // Created after the panel, so it lies above it.
     Agreement->SetParent(Image.get());
     Agreement->SetBounds(16, 24, 193, 193);
-    Agreement->Handle();
+}
+
+void TSetupWizardH::CreateLicenceBox()
+{
+    Panel->Handle();
+    // Above the panel, whichever window was made first.
+    ::SetWindowPos(Agreement->Handle(), HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TSetupWizardH::FormCreate()

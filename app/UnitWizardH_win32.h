@@ -169,6 +169,7 @@ private:
     // The pages' own steps.
     void RunInstall();
     void ShowAgreement();
+    void CreateLicenceBox();
     void CloseMessengerCopies();
     void ShowLicence();
     void DrawRadio();

@@ -39,7 +39,9 @@ int MeasureText(TBitmap32& bitmap, const std::wstring& text);
 // glyphs; 0 draws them once unscaled; -1 draws GDI's own anti-aliased glyphs once. The glyph
 // coverage is blended onto the bitmap with dmBlend, master alpha = the alpha byte of `color` and
 // the bitmap's own combine mode. Does nothing on an empty bitmap or for an empty text.
-// Raises EBitmapError when GDI refuses the font or the scratch bitmap.
+// Raises EBitmapError when GDI refuses the font or the scratch bitmap. The last coverage is
+// kept (one bitmap, program-wide, one thread) and serves the next call with the same text,
+// font, resolution and level, recoloured.
 void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& text, int level,
                            TColor32 color);
 #endif

@@ -66,12 +66,44 @@ int MeasureText(TBitmap32& bitmap, const std::wstring& text)
     return extent.cx;
 }
 
-void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& text, int level,
-                           TColor32 color)
+namespace {
+
+// What one coverage bitmap was rasterised from.
+struct CoverageKey {
+    std::wstring Text;
+    std::string Font;
+    int Size = 0;
+    uint8_t Style = 0;
+    int Dpi = 0;
+    int Level = 0;
+
+    bool operator==(const CoverageKey& o) const
+    {
+        return Text == o.Text && Font == o.Font && Size == o.Size && Style == o.Style &&
+               Dpi == o.Dpi && Level == o.Level;
+    }
+};
+
+// The last coverage rasterised, kept for the next call with the same text in the same font: a
+// button draws its caption six times (shadow and caption on each of three faces), and each
+// supersampled rasterisation is a large scratch bitmap and a text output at 2^level size.
+struct LastCoverage {
+    CoverageKey Key;
+    TBitmap32 Coverage;
+    bool Valid = false;
+};
+
+LastCoverage& Last()
 {
-    if (bitmap.Empty() || text.empty())
-        return;
-    const int s = ClampTextLevel(level);
+    static LastCoverage last;
+    return last;
+}
+
+// Rasterises `text` into `coverage` (alpha = coverage, colour = `color`'s RGB); false when GDI
+// could not measure it.
+bool RasteriseText(TBitmap32& bitmap, const std::wstring& text, int s, TColor32 color,
+                   TBitmap32& coverage)
+{
     const int factor = TextSupersampling(s);
     // Supersampled glyphs must be hard-edged, or GDI's own smoothing would be averaged twice.
     const DWORD quality = s < 0 ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY;
@@ -86,7 +118,7 @@ void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& 
         SelectScope select(target.get(), font.get());
         RequireSelected(select);
         if (!::GetTextExtentPoint32W(target.get(), measured.data(), static_cast<int>(measured.size()), &extent))
-            return;
+            return false;
     }
     // No scratch side may overflow when rounded up; such a bitmap could not be had anyway.
     if (extent.cx < 0 || extent.cy < 0 || extent.cx > INT32_MAX - factor || extent.cy > INT32_MAX - factor)
@@ -107,9 +139,44 @@ void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& 
         ::TextOutW(dc, 0, 0, text.data(), static_cast<int>(text.size()));
         ::GdiFlush();
     }
-
-    TBitmap32 coverage;
     ReduceCoverage(scratch, factor, color, coverage);
+    return true;
+}
+
+void Recolour(TBitmap32& coverage, TColor32 color)
+{
+    const TColor32 rgb = color & 0x00FFFFFFu;
+    for (int32_t y = 0; y < coverage.Height(); ++y) {
+        TColor32* row = coverage.Row(y);
+        for (int32_t x = 0; x < coverage.Width(); ++x)
+            row[x] = (row[x] & 0xFF000000u) | rgb;
+    }
+}
+
+}  // namespace
+
+void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& text, int level,
+                           TColor32 color)
+{
+    if (bitmap.Empty() || text.empty())
+        return;
+    const int s = ClampTextLevel(level);
+    const TFont32& f = bitmap.Font;
+    CoverageKey key{text, f.Name, f.Size, f.Style, f.PixelsPerInch, s};
+    if (key.Dpi <= 0)
+        key.Dpi = ::GetDeviceCaps(MeasuringDc(bitmap).get(), LOGPIXELSY);
+
+    LastCoverage& last = Last();
+    if (last.Valid && last.Key == key) {
+        Recolour(last.Coverage, color);
+    } else {
+        last.Valid = false;
+        if (!RasteriseText(bitmap, text, s, color, last.Coverage))
+            return;
+        last.Key = std::move(key);
+        last.Valid = true;
+    }
+    TBitmap32& coverage = last.Coverage;
     coverage.SetDrawMode(dmBlend);
     coverage.SetMasterAlpha(static_cast<uint8_t>(color >> 24));
     coverage.SetCombineMode(bitmap.CombineMode());

@@ -244,3 +244,46 @@ TEST(TextRender, EmptyTargetOrTextChangesNothing)
     for (TColor32 p : PixelsOf(canvas))
         ASSERT_EQ(p, 0x12345678u);
 }
+
+// A drawing right after another of the same text equals one after an unrelated text, whatever
+// of font, resolution, level and colour the two share.
+TEST(TextRender, ADrawingDependsOnlyOnItsOwnTextFontAndColour)
+{
+    struct Variant {
+        const wchar_t* Text;
+        const char* Face;
+        int Size;
+        uint8_t Style;
+        int Dpi;
+        int Level;
+        TColor32 Colour;
+    };
+    const Variant base{L"Next", "Calibri", 10, fsBold, 96, 3, 0xFF555555};
+    const Variant variants[] = {
+        base,
+        {L"Next", "Calibri", 10, fsBold, 96, 3, 0xFFFFFFFF},
+        {L"Nest", "Calibri", 10, fsBold, 96, 3, 0xFF555555},
+        {L"Next", "Tahoma", 10, fsBold, 96, 3, 0xFF555555},
+        {L"Next", "Calibri", 11, fsBold, 96, 3, 0xFF555555},
+        {L"Next", "Calibri", 10, 0, 96, 3, 0xFF555555},
+        {L"Next", "Calibri", 10, fsBold, 192, 3, 0xFF555555},
+        {L"Next", "Calibri", 10, fsBold, 96, 2, 0xFF555555},
+    };
+    const auto draw = [](const Variant& v) {
+        TBitmap32 canvas;
+        TransparentCanvas(canvas, 140, 70);
+        UseCaptionFont(canvas, v.Face, v.Size, v.Style);
+        canvas.Font.PixelsPerInch = v.Dpi;
+        RenderAntialiasedText(canvas, 2, 3, v.Text, v.Level, v.Colour);
+        return PixelsOf(canvas);
+    };
+    const Variant unrelated{L"Unrelated", "Calibri", 10, fsBold, 96, 3, 0xFF000000};
+    draw(unrelated);
+    const std::vector<TColor32> baseFresh = draw(base);
+    for (const Variant& v : variants) {
+        draw(unrelated);
+        const std::vector<TColor32> fresh = draw(v);
+        EXPECT_EQ(draw(base), baseFresh) << "after variant " << (&v - variants);
+        EXPECT_EQ(draw(v), fresh) << "variant " << (&v - variants);
+    }
+}
