@@ -3,6 +3,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <atomic>
 #include <vector>
 
 #include "common/PathParts.h"
@@ -34,6 +35,32 @@ std::wstring FinalPath(HANDLE handle)
         }
         buffer.resize(n + 1);
     }
+}
+
+// The cache of the one thread that made it (one at a time per program); other threads
+// resolve every folder.
+FolderPathCache* cache = nullptr;
+std::atomic<DWORD> cacheThread{0};
+
+FolderPathCache* ActiveCache()
+{
+    return cacheThread.load() == ::GetCurrentThreadId() ? cache : nullptr;
+}
+
+// The final path of the folder `folder` names (given with its trailing separator); empty when
+// it can't be opened or named.
+std::wstring FolderFinalPath(const std::wstring& folder)
+{
+    FolderPathCache* const active = ActiveCache();
+    if (active)
+        if (const std::wstring* known = active->Find(folder))
+            return *known;
+    UniqueFile parent(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::wstring final = parent ? FinalPath(parent.get()) : std::wstring();
+    if (active && !final.empty())
+        active->Add(folder, final);
+    return final;
 }
 
 // What the checks need to know of an opened handle.
@@ -75,10 +102,7 @@ DWORD CheckOpened(HANDLE handle, const std::wstring& path, HandleFacts& info)
     // File systems that can't name a handle (some network shares) leave the attribute test.
     if (final.empty())
         return ERROR_SUCCESS;
-    UniqueFile parent(::CreateFileW(name.substr(0, cut + 1).c_str(), FILE_READ_ATTRIBUTES,
-                                    kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    std::wstring expected = parent ? FinalPath(parent.get()) : std::wstring();
+    std::wstring expected = FolderFinalPath(name.substr(0, cut + 1));
     if (expected.empty())
         return ERROR_SUCCESS;
     if (expected.back() != L'\\')
@@ -120,6 +144,31 @@ DWORD SetHandleAttributes(HANDLE handle, DWORD attributes)
     return LastErrorUnless(::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic));
 }
 }  // namespace
+
+FolderPathCache::FolderPathCache()
+{
+    cache = this;
+    cacheThread.store(::GetCurrentThreadId());
+}
+
+FolderPathCache::~FolderPathCache()
+{
+    cacheThread.store(0);
+    cache = nullptr;
+}
+
+const std::wstring* FolderPathCache::Find(const std::wstring& folder) const
+{
+    for (const auto& f : folders_)
+        if (f.first == folder)
+            return &f.second;
+    return nullptr;
+}
+
+void FolderPathCache::Add(const std::wstring& folder, const std::wstring& final)
+{
+    folders_.emplace_back(folder, final);
+}
 
 bool SamePath(const std::wstring& a, const std::wstring& b)
 {

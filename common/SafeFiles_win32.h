@@ -23,11 +23,35 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/UniqueHandle_win32.h"
 
 // The code for a name that is a link: "The file cannot be accessed by the system."
 constexpr DWORD kErrorLinkRefused = ERROR_CANT_ACCESS_FILE;
+
+// While one of these lives, the checks of this thread resolve the final path of each folder
+// above a name once and reuse it, rather than opening the folder again on every call: for a
+// run of many names in the same few folders, which nobody else can change meanwhile. A folder
+// that the system resolves elsewhere afterwards only makes the names in it refused, never a
+// link accepted: a name passes only when its handle resolves to that remembered path followed
+// by the name. One at a time in a program; other threads meanwhile resolve every folder.
+class FolderPathCache {
+public:
+    FolderPathCache();
+    ~FolderPathCache();
+    FolderPathCache(const FolderPathCache&) = delete;
+    FolderPathCache& operator=(const FolderPathCache&) = delete;
+
+    // The final path of `folder` (as given, with its trailing separator) if remembered, else
+    // empty.
+    const std::wstring* Find(const std::wstring& folder) const;
+    void Add(const std::wstring& folder, const std::wstring& final);
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> folders_;
+};
 
 // Whether two paths name the same place as the file system compares names: ordinal, case
 // ignored (not the language's rules, under which different names can compare equal).

@@ -55,6 +55,8 @@ public:
     void Flush();
     // Closes the file now; later writes are refused.
     void Close() { file_.reset(); }
+    // Hands the open file to the caller; later writes are refused.
+    UniqueFile Release() { return std::move(file_); }
 
 private:
     UniqueFile file_;

@@ -110,6 +110,14 @@ void FileTransaction::Begin(const std::wstring& reportAs)
     if (code != ERROR_SUCCESS)
         RaiseCannotCreate(reportAs, code);
     begun_ = true;
+    handles_.resize(plan_.Entries.size());
+}
+
+void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
+{
+    for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
+        if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged)
+            handles_[i].Staged = std::move(file);
 }
 
 void FileTransaction::Swap()
@@ -119,12 +127,11 @@ void FileTransaction::Swap()
             SafeDeleteFile(e.Staged);
     // Every name is opened and checked first: a file held without delete sharing, or a link
     // planted under a name, stops the run before anything is renamed, and the swap itself is
-    // renames only (the checked opens cost far more than the renames).
+    // renames only (the checked opens cost far more than the renames). A staged file handed
+    // over with Keep() is still open from its creation, checked then.
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    struct Names {
-        UniqueFile Earlier, Staged;
-    };
-    std::vector<Names> opened(plan_.Entries.size());
+    std::vector<Handles>& opened = handles_;
+    opened.resize(plan_.Entries.size());
     DWORD code = ERROR_SUCCESS;
     for (size_t i = 0; i < plan_.Entries.size(); ++i) {
         const RecordEntry& e = plan_.Entries[i];
@@ -135,17 +142,15 @@ void FileTransaction::Swap()
             if (code == ERROR_FILE_NOT_FOUND)
                 code = ERROR_SUCCESS;  // gone meanwhile: nothing to keep
         }
-        if (code == ERROR_SUCCESS && !e.Staged.empty())
+        if (code == ERROR_SUCCESS && !e.Staged.empty() && !opened[i].Staged)
             code = SafeOpen(e.Staged, DELETE | SYNCHRONIZE, kShareAll, opened[i].Staged);
         if (code != ERROR_SUCCESS) {
-            opened.clear();
             RollBack();
             RaiseCannotCreate(e.Target, code);
         }
     }
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {
-        opened.clear();
         RollBack();
         RaiseCannotCreate(record_.Path(), code);
     }
@@ -158,7 +163,6 @@ void FileTransaction::Swap()
         if (code == ERROR_SUCCESS && opened[i].Staged)
             code = SafeRenameOpened(opened[i].Staged.get(), e.Target, false);
         if (code != ERROR_SUCCESS) {
-            opened.clear();
             RollBack();
             RaiseCannotCreate(e.Target, code);
         }
@@ -168,6 +172,12 @@ void FileTransaction::Swap()
 void FileTransaction::Commit() noexcept
 {
     finished_ = true;
+    // The set-aside copies go when their handles close. One that can't be marked (read-only,
+    // or a running program's image) is left to the deletion by name below.
+    for (size_t i = 0; i < handles_.size(); ++i)
+        if (handles_[i].Earlier && MarkForDeletion(handles_[i].Earlier.get()) == ERROR_SUCCESS)
+            plan_.Entries[i].Aside.clear();
+    handles_.clear();
     CleanPlan(plan_);
     record_.Remove();
 }
@@ -175,6 +185,7 @@ void FileTransaction::Commit() noexcept
 void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
+    handles_.clear();
     if (!begun_) {
         for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)
             SafeRemoveFolder(WithoutTrailingSeparators(*it));

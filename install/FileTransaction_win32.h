@@ -11,6 +11,9 @@
 // back and removes the folders the run created that are empty by then, so the folders hold
 // what they held before. Files the run neither wrote nor set aside are never touched.
 #include <string>
+#include <vector>
+
+#include "common/UniqueHandle_win32.h"
 
 #include "install/TransactionRecord_win32.h"
 
@@ -51,6 +54,11 @@ public:
     // sequence writes first, the one a user knows) with the system's text, and EWriteError.
     void Begin(const std::wstring& reportAs);
 
+    // Takes the open handle of the staged file `staged` (a name Replace() returned), written
+    // whole and flushed, so that the swap renames it through that handle, with no one able
+    // to open the file meanwhile. A staged file not handed over is opened by the swap.
+    void Keep(const std::wstring& staged, UniqueFile file);
+
     // Deletes the scratch files, opens and checks every name to be renamed, marks the record,
     // then swaps the names: earlier files aside, staged files into place, in the order planned.
     // When a name can't be opened for renaming (a file held open without delete sharing, a
@@ -58,8 +66,8 @@ public:
     // "Cannot create file "%s". %s" names that file.
     void Swap();
 
-    // Deletes what was set aside (a file a running program holds is deleted at the next
-    // restart instead), then the record. Nothing is undone afterwards. Never raises.
+    // Deletes what was set aside, through the handles the swap renamed it with (a file a
+    // running program holds is deleted at the next restart instead), then the record. Nothing is undone afterwards. Never raises.
     void Commit() noexcept;
 
     // Undoes everything, as described above, then removes the record and the folders created
@@ -70,6 +78,11 @@ public:
 private:
     std::wstring FreeName(const std::wstring& path, const wchar_t* suffix) const;
 
+    // Per entry of the plan: the earlier file and the staged file, open with delete access.
+    struct Handles {
+        UniqueFile Earlier, Staged;
+    };
+    std::vector<Handles> handles_;
     TransactionPlan plan_;
     TransactionRecord record_;
     bool begun_ = false;

@@ -68,22 +68,31 @@ void PlanFiles(FileTransaction& files, const std::wstring& installFolder,
         sharedFiles[i] = files.Replace(sharedFolder + kSharedDataFiles[i].FileName);
 }
 
-// The new files, each written whole and flushed under its staged name. The pauses give a
-// messenger closed a moment ago (or a virus scanner) time to let go of the files the swap
-// renames; they come before it, so the installation stays whole meanwhile.
-void WriteStagedFiles(const PayloadNames (&payloads)[kPayloadCount], const std::wstring (&installFiles)[kInstallFileCount],
+// The new files, each written whole and flushed under its staged name and kept open for the
+// swap. The pauses give a messenger closed a moment ago (or a virus scanner) time to let go of
+// the files the swap renames; they come before it, so the installation stays whole meanwhile.
+void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPayloadCount],
+                      const std::wstring (&installFiles)[kInstallFileCount],
                       const std::wstring (&sharedFiles)[kSharedFileCount])
 {
+    UniqueFile written;
     ::Sleep(100);
     for (size_t i = 0; i < kPayloadCount; ++i) {
         WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false);
-        InflateFile(payloads[i].Stream, payloads[i].Target);
+        InflateFile(payloads[i].Stream, payloads[i].Target, &written);
+        files.Keep(payloads[i].Target, std::move(written));
     }
-    for (size_t i = 0; i < kInstallFileCount; ++i)
-        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i]);
+    for (size_t i = 0; i < kInstallFileCount; ++i) {
+        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], true,
+                          &written);
+        files.Keep(installFiles[i], std::move(written));
+    }
     ::Sleep(100);
-    for (size_t i = 0; i < kSharedFileCount; ++i)
-        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i]);
+    for (size_t i = 0; i < kSharedFileCount; ++i) {
+        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i], true,
+                          &written);
+        files.Keep(sharedFiles[i], std::move(written));
+    }
 }
 }  // namespace
 
@@ -110,6 +119,8 @@ void InstallFiles()
     CheckInstallResources();
 
     {
+        // Nobody else can change the two folders while the run works in them.
+        FolderPathCache folders;
         // An error in here puts back what the folders held before.
         FileTransaction files;
         files.EnsureFolder(installFolder);
@@ -118,7 +129,7 @@ void InstallFiles()
         std::wstring installFiles[kInstallFileCount], sharedFiles[kSharedFileCount];
         PlanFiles(files, installFolder, sharedFolder, payloads, installFiles, sharedFiles);
         files.Begin(installFolder + kPayloads[0].StreamFile);
-        WriteStagedFiles(payloads, installFiles, sharedFiles);
+        WriteStagedFiles(files, payloads, installFiles, sharedFiles);
         files.Swap();
         files.Commit();
     }

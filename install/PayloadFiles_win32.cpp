@@ -13,13 +13,15 @@ constexpr size_t kCopyBlockSize = 64 * 1024;
 // Runs `write` against a new file at `path` and, with `flush`, makes it durable; if either
 // raises, the partial file is closed and removed before the error goes on.
 template <typename F>
-auto WriteNewFile(const std::wstring& path, bool flush, F write)
+auto WriteNewFile(const std::wstring& path, bool flush, UniqueFile* keep, F write)
 {
     FileSink sink(path);
     try {
         auto result = write(sink);
         if (flush)
             sink.Flush();
+        if (keep)
+            *keep = sink.Release();
         return result;
     } catch (...) {
         sink.Close();
@@ -29,10 +31,11 @@ auto WriteNewFile(const std::wstring& path, bool flush, F write)
 }
 }  // namespace
 
-void WriteResourceFile(const char* name, const char* type, const std::wstring& path, bool flush)
+void WriteResourceFile(const char* name, const char* type, const std::wstring& path, bool flush,
+                       UniqueFile* keep)
 {
     ResourceStream resource(name, type);
-    WriteNewFile(path, flush, [&](FileSink& sink) {
+    WriteNewFile(path, flush, keep, [&](FileSink& sink) {
         // The resource is mapped with the module: it is written from where it lies.
         const uint8_t* p = resource.Data();
         size_t left = resource.Size();
@@ -46,10 +49,11 @@ void WriteResourceFile(const char* name, const char* type, const std::wstring& p
     });
 }
 
-uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath)
+uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath,
+                     UniqueFile* keep)
 {
     FileSource source(streamPath);
-    return WriteNewFile(targetPath, true, [&](FileSink& sink) { return InflateStream(source, sink); });
+    return WriteNewFile(targetPath, true, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
 }
 
 void CheckResourceStream(const char* name)

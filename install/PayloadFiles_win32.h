@@ -3,21 +3,25 @@
 #include <cstdint>
 #include <string>
 
+#include "common/UniqueHandle_win32.h"
+
 // Writes the bytes of resource `name` of type `type` (from ResourceModule()) unchanged to a
 // file at `path`, created anew, in bounded blocks. The resource is looked up before the file
 // is touched. With `flush` the file is made durable before it is closed (a file that becomes
 // part of the installation). Raises EResNotFound "Resource %s not found", EFCreateError,
-// EWriteError; a file whose write fails is removed rather than left short.
+// EWriteError; a file whose write fails is removed rather than left short. With `keep` the
+// file is not closed: `keep` receives its handle (read, write and delete access, no sharing).
 void WriteResourceFile(const char* name, const char* type, const std::wstring& path,
-                       bool flush = true);
+                       bool flush = true, UniqueFile* keep = nullptr);
 
 // Opens the stream file `streamPath` (one zlib stream), creates `targetPath` anew and inflates
 // the stream into it block by block; the inflater, then the target, then the stream file are
 // closed before returning. Returns the number of bytes written to the target.
 // Raises EFOpenError (stream file), EFCreateError (target), EZlibError, EWriteError. When the
 // inflation fails after the target was created, the target is removed; the stream file is
-// always left as it is.
-uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath);
+// always left as it is. With `keep` the target stays open, as WriteResourceFile keeps it.
+uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath,
+                     UniqueFile* keep = nullptr);
 
 // Inflates the "ZIP" resource `name` (from ResourceModule()) to the end of its zlib stream and
 // checks its Adler-32, straight from the resource's memory; nothing is kept and no file is

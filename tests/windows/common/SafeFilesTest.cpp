@@ -222,3 +222,29 @@ TEST_F(SafeFiles, SharedFolderAccessGrantsAdministratorsAllAndUsersReading)
     EXPECT_EQ(SetFolderAccess(elsewhere_ + L"\\victim.txt", kSharedFolderAccess),
               static_cast<DWORD>(ERROR_DIRECTORY));
 }
+
+TEST_F(SafeFiles, ARememberedFolderStillRefusesLinksAndNeverFollowsAFolderMovedAway)
+{
+    UniqueFile h;
+    {
+        FolderPathCache folders;
+        ASSERT_EQ(SafeCreateFile(work_ + L"\\plain.txt", h), static_cast<DWORD>(ERROR_SUCCESS));
+        h.reset();
+        const std::wstring fileLink = work_ + L"\\wall1.png";
+        ASSERT_TRUE(PlantUnixLink(fileLink, elsewhere_ + L"\\victim.txt"));
+        EXPECT_EQ(SafeOpen(fileLink, GENERIC_WRITE, 0, h), kErrorLinkRefused);
+        EXPECT_EQ(SafeCreateFile(fileLink, h), kErrorLinkRefused);
+        EXPECT_EQ(SafeDeleteFile(fileLink, true), kErrorLinkRefused);
+        EXPECT_EQ(SafeOpen(work_ + L"\\plain.txt", GENERIC_READ, 0, h), static_cast<DWORD>(ERROR_SUCCESS));
+        h.reset();
+
+        // The folder moved away and a link put in its place: the remembered path no longer
+        // leads there, so its names are refused rather than taken from elsewhere.
+        ASSERT_TRUE(::MoveFileW(work_.c_str(), (root_ + L"\\moved").c_str()));
+        ASSERT_TRUE(PlantUnixLink(work_, elsewhere_));
+        EXPECT_EQ(SafeDeleteFile(work_ + L"\\victim.txt"), kErrorLinkRefused);
+        EXPECT_EQ(Read(elsewhere_ + L"\\victim.txt"), "precious");
+    }
+    // Without one, the folders above the name are used as the system resolves them.
+    EXPECT_EQ(SafeOpen(work_ + L"\\victim.txt", GENERIC_READ, 0, h), static_cast<DWORD>(ERROR_SUCCESS));
+}
