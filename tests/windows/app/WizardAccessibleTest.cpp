@@ -160,67 +160,77 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
         {3, false, {kTitle, Body(SReadyText, 100), Button("Back", 30, false),
                     Button("Install", 110, true), Button("Cancel", 200, false)}},
     };
-    for (const auto& p : pages) {
-        GoTo(p.page, p.agreed);
-        RECT image = {};
-        ::GetWindowRect(ImageWindow(), &image);
-        std::map<long, std::vector<std::string>> items, hits, nexts;
-        std::string focus;
-        long licenceRole = 0, licenceState = 0;
-        for (const auto& row : RunClient(L"tree TSetupWizardH")) {
-            if (row[0] == "licence" && row.size() == 3) {
-                licenceRole = std::stol(row[1]);
-                licenceState = std::stol(row[2], nullptr, 16);
+    // At 100 % and at 200 %: the parts move and grow with the drawing.
+    for (const int dpi : {96, 192}) {
+        AnnounceDpi(dpi, 40, 30);
+        const TDpiScale s(dpi);
+        // Text measured at another resolution may come out a pixel or so narrower than scaled.
+        const int slack = dpi == 96 ? 0 : 2;
+        for (const auto& p : pages) {
+            GoTo(p.page, p.agreed);
+            RECT image = {};
+            ::GetWindowRect(ImageWindow(), &image);
+            std::map<long, std::vector<std::string>> items, hits, nexts;
+            std::string focus;
+            long licenceRole = 0, licenceState = 0;
+            for (const auto& row : RunClient(L"tree TSetupWizardH")) {
+                if (row[0] == "licence" && row.size() == 3) {
+                    licenceRole = std::stol(row[1]);
+                    licenceState = std::stol(row[2], nullptr, 16);
+                }
+                if (row[0] == "item" && row.size() == 10)
+                    items[std::stol(row[1])] = row;
+                else if ((row[0] == "hit" || row[0] == "next") && row.size() == 3)
+                    (row[0] == "hit" ? hits : nexts)[std::stol(row[1])] = row;
+                else if (row[0] == "focus" && row.size() == 2)
+                    focus = row[1];
             }
-            if (row[0] == "item" && row.size() == 10)
-                items[std::stol(row[1])] = row;
-            else if ((row[0] == "hit" || row[0] == "next") && row.size() == 3)
-                (row[0] == "hit" ? hits : nexts)[std::stol(row[1])] = row;
-            else if (row[0] == "focus" && row.size() == 2)
-                focus = row[1];
-        }
-        const std::string where = "page " + std::to_string(p.page) + (p.agreed ? " agreed" : "");
-        ASSERT_EQ(items.size(), p.parts.size() + 1) << where;
-        // The licence box stays the edit control it is, read by the system's object for it.
-        EXPECT_EQ(licenceRole, p.page == 2 ? ROLE_SYSTEM_TEXT : 0) << where;
-        EXPECT_EQ(licenceState & STATE_SYSTEM_READONLY, p.page == 2 ? STATE_SYSTEM_READONLY : 0)
-            << where;
-        const std::vector<std::string>& self = items[0];
-        EXPECT_EQ(self[2], std::to_string(ROLE_SYSTEM_DIALOG)) << where;
-        EXPECT_EQ(self[9], "Marlowind Setup Wizard") << where;
-        EXPECT_EQ(std::vector<std::string>(self.begin() + 4, self.begin() + 8),
-                  (std::vector<std::string>{std::to_string(image.left), std::to_string(image.top),
-                                            "285", "260"}))
-            << where;
-        for (size_t i = 0; i < p.parts.size(); ++i) {
-            const Part& want = p.parts[i];
-            const long id = static_cast<long>(i + 1);
-            const std::vector<std::string>& got = items[id];
-            const std::string what = where + ", " + want.name;
-            EXPECT_EQ(got[9], want.name) << what;
-            EXPECT_EQ(std::stol(got[2]), want.role) << what;
-            EXPECT_EQ(std::stoul(got[3], nullptr, 16), want.state) << what;
-            EXPECT_EQ(got[8], want.action) << what;
-            const TRect r{std::stoi(got[4]) - image.left, std::stoi(got[5]) - image.top,
-                          std::stoi(got[4]) - image.left + std::stoi(got[6]),
-                          std::stoi(got[5]) - image.top + std::stoi(got[7])};
-            EXPECT_TRUE(r.Left >= want.within.Left && r.Top >= want.within.Top &&
-                        r.Right <= want.within.Right && r.Bottom <= want.within.Bottom &&
-                        r.Left <= want.covers.Left && r.Top <= want.covers.Top &&
-                        r.Right >= want.covers.Right && r.Bottom >= want.covers.Bottom)
-                << what << " drawn at " << r.Left << "," << r.Top << "-" << r.Right << ","
-                << r.Bottom;
-            EXPECT_EQ(hits[id].at(2), std::to_string(id)) << what << ": hit test at its centre";
-            EXPECT_EQ(nexts[id].at(2), id == static_cast<long>(p.parts.size())
-                                           ? std::string("-1") : std::to_string(id + 1))
-                << what;
-            if (want.state & STATE_SYSTEM_FOCUSED) {
-                EXPECT_EQ(focus, std::to_string(id)) << what;
+            const std::string where = std::to_string(dpi) + " DPI, page " + std::to_string(p.page) +
+                                      (p.agreed ? " agreed" : "");
+            ASSERT_EQ(items.size(), p.parts.size() + 1) << where;
+            // The licence box stays the edit control it is, read by the system's object for it.
+            EXPECT_EQ(licenceRole, p.page == 2 ? ROLE_SYSTEM_TEXT : 0) << where;
+            EXPECT_EQ(licenceState & STATE_SYSTEM_READONLY, p.page == 2 ? STATE_SYSTEM_READONLY : 0)
+                << where;
+            const std::vector<std::string>& self = items[0];
+            EXPECT_EQ(self[2], std::to_string(ROLE_SYSTEM_DIALOG)) << where;
+            EXPECT_EQ(self[9], "Marlowind Setup Wizard") << where;
+            EXPECT_EQ(std::vector<std::string>(self.begin() + 4, self.begin() + 8),
+                      (std::vector<std::string>{
+                          std::to_string(image.left), std::to_string(image.top),
+                          std::to_string(s(285)), std::to_string(s(260))}))
+                << where;
+            for (size_t i = 0; i < p.parts.size(); ++i) {
+                const Part& want = p.parts[i];
+                const long id = static_cast<long>(i + 1);
+                const std::vector<std::string>& got = items[id];
+                const std::string what = where + ", " + want.name;
+                EXPECT_EQ(got[9], want.name) << what;
+                EXPECT_EQ(std::stol(got[2]), want.role) << what;
+                EXPECT_EQ(std::stoul(got[3], nullptr, 16), want.state) << what;
+                EXPECT_EQ(got[8], want.action) << what;
+                const TRect r{std::stoi(got[4]) - image.left, std::stoi(got[5]) - image.top,
+                              std::stoi(got[4]) - image.left + std::stoi(got[6]),
+                              std::stoi(got[5]) - image.top + std::stoi(got[7])};
+                const TRect within = s(want.within), covers = s(want.covers);
+                EXPECT_TRUE(r.Left >= within.Left && r.Top >= within.Top &&
+                            r.Right <= within.Right && r.Bottom <= within.Bottom &&
+                            r.Left <= covers.Left + slack && r.Top <= covers.Top + slack &&
+                            r.Right >= covers.Right - slack && r.Bottom >= covers.Bottom - slack)
+                    << what << " drawn at " << r.Left << "," << r.Top << "-" << r.Right << ","
+                    << r.Bottom;
+                EXPECT_EQ(hits[id].at(2), std::to_string(id)) << what << ": hit test at its centre";
+                EXPECT_EQ(nexts[id].at(2), id == static_cast<long>(p.parts.size())
+                                               ? std::string("-1") : std::to_string(id + 1))
+                    << what;
+                if (want.state & STATE_SYSTEM_FOCUSED) {
+                    EXPECT_EQ(focus, std::to_string(id)) << what;
+                }
             }
         }
     }
 
-    // The background's close cross.
+    // The background's close cross, at the last scale.
     const Rows background = RunClient(L"tree TSetupWizard");
     ASSERT_GE(background.size(), 2u);
     EXPECT_EQ(background[0].at(9), "Marlowind setup");

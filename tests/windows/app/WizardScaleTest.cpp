@@ -23,15 +23,6 @@ std::vector<TColor32> Surface()
     return std::vector<TColor32>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
 }
 
-void AnnounceDpi(int dpi, int left, int top)
-{
-    // The system suggests a place and a size; the background keeps the place and takes the
-    // size of its picture at the new scale.
-    RECT suggested = {left, top, left + 446 * dpi / 96, top + 365 * dpi / 96};
-    ::SendMessageW(SetupWizard->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                   reinterpret_cast<LPARAM>(&suggested));
-}
-
 }  // namespace
 
 TEST_F(WizardTest, ADisplayChangeLaysBothWindowsOutAndRedrawsThePageAtTheNewScale)

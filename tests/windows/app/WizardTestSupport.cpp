@@ -83,3 +83,12 @@ std::vector<TToolbarLayer*> WizardTest::PressedFaces() const
                 out.push_back(face);
     return out;
 }
+
+void WizardTest::AnnounceDpi(int dpi, int left, int top)
+{
+    // The system suggests a place and a size; the background keeps the place and takes the
+    // size of its picture at the new scale.
+    RECT suggested = {left, top, left + 446 * dpi / 96, top + 365 * dpi / 96};
+    ::SendMessageW(SetupWizard->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}

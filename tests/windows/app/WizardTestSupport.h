@@ -25,6 +25,9 @@ protected:
     void ClickButton(int x, bool right = false) { Click(x + 39, 242, right); }
     // Handles waiting messages (deferred frees among them).
     static void Pump();
+    // WM_DPICHANGED to the background, as the system sends it when the pair is moved to a
+    // display of that scale, with the background's corner suggested at (left, top).
+    static void AnnounceDpi(int dpi, int left, int top);
 
     // The pressed faces of the buttons on the page, bottom to top.
     std::vector<TToolbarLayer*> PressedFaces() const;
