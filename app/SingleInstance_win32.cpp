@@ -2,11 +2,19 @@
 
 #include <string>
 
-SingleInstance::SingleInstance(const wchar_t* name)
+SingleInstance::SingleInstance(const wchar_t* name) : name_(std::wstring(L"Local\\") + name)
 {
-    const std::wstring full = std::wstring(L"Local\\") + name;
-    mutex_.reset(::CreateMutexW(nullptr, FALSE, full.c_str()));
+    TakeOver();
+}
+
+bool SingleInstance::TakeOver()
+{
+    // The mutex lives while any copy holds a handle to it: without ours, it is there again only
+    // when another copy still runs.
+    mutex_.reset();
+    mutex_.reset(::CreateMutexW(nullptr, FALSE, name_.c_str()));
     first_ = !mutex_ || ::GetLastError() != ERROR_ALREADY_EXISTS;
+    return first_;
 }
 
 namespace {
@@ -29,14 +37,15 @@ BOOL CALLBACK FindOther(HWND window, LPARAM param)
 }
 }  // namespace
 
-HWND FindOtherCopysWindow(const wchar_t* className, DWORD waitMs)
+HWND FindOtherCopysWindow(SingleInstance& instance, const wchar_t* className, DWORD waitMs)
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
         Search search = {className, nullptr};
         ::EnumWindows(FindOther, reinterpret_cast<LPARAM>(&search));
-        // The first copy may still be creating its windows.
-        if (search.found || ::GetTickCount() - start >= waitMs)
+        // The first copy may still be creating its windows, or be ending: a start just after
+        // the wizard closed must show a wizard, not nothing.
+        if (search.found || instance.TakeOver() || ::GetTickCount() - start >= waitMs)
             return search.found;
         ::Sleep(50);
     }

@@ -13,10 +13,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     HardenProcessStart();
     // A second start (a double click that took twice) shows the wizard already running.
-    const SingleInstance instance(kWizardInstanceName);
+    SingleInstance instance(kWizardInstanceName);
     if (!instance.First()) {
-        BringToFront(FindOtherCopysWindow(L"TSetupWizardH", 5000));
-        return 0;
+        const HWND other = FindOtherCopysWindow(instance, L"TSetupWizardH", 5000);
+        if (!instance.First()) {
+            BringToFront(other);
+            return 0;
+        }
     }
     // The shell link objects of the install are COM objects used on this thread.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
