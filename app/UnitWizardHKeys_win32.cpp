@@ -23,6 +23,7 @@ TToolbarLayer* TSetupWizardH::FocusedButton()
 void TSetupWizardH::DrawFocus(bool shown)
 {
     focusShown_ = shown;
+    PaintButtonFaces();
     if (TToolbarLayer* button = FocusedButton())
         shown ? ShowHoverFace(button) : ShowNormalFace(button);
 }

@@ -63,6 +63,7 @@ void TSetupWizardH::ClearPage()
     Image->Bitmap().FillAll(0xFFFFFFFF);
     TLayerCollection& layers = Image->Layers();
     buttons_.clear();
+    facesPainted_ = 0;
     for (int i = layers.Count() - 1; i >= 0; --i)
         layers.Free(layers.Item(i));
     if (Agreement->Visible())
@@ -287,9 +288,11 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
     if (x == kCentred)
         x = Image->Width() / 2 - layout_.CentredOffset;
     const TRect area{x, y, x + layout_.ButtonWidth, y + layout_.ButtonHeight};
-    const int dpi = layout_.Scale.Dpi();
-    auto paint = [this, &caption, &area, dpi](TBitmap32& face, int faceNumber) {
-        RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true, dpi);
+    // A page first shows its buttons' normal faces; the others are painted when first needed
+    // (PaintButtonFaces).
+    auto paint = [this, &caption, &area](TBitmap32& face, int faceNumber) {
+        if (faceNumber == kFaceNormal)
+            PaintButtonFace(face, faceNumber, caption, area);
     };
     buttons_.push_back(std::make_unique<TImageButton>(*Image, caption, area, role, paint));
     TToolbarLayer* pressed = buttons_.back()->Pressed;
@@ -302,6 +305,22 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
     pressed->OnMouseUp = [this](TBitmapLayer* s, TMouseButton b, TShiftState sh, int px, int py) {
         ButtonMouseUp(s, b, sh, px, py);
     };
+}
+
+void TSetupWizardH::PaintButtonFace(TBitmap32& face, int faceNumber, const std::wstring& caption,
+                                    const TRect& area)
+{
+    RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true,
+                     layout_.Scale.Dpi());
+}
+
+void TSetupWizardH::PaintButtonFaces()
+{
+    for (; facesPainted_ < buttons_.size(); ++facesPainted_) {
+        const TImageButton& button = *buttons_[facesPainted_];
+        PaintButtonFace(button.Hover->Bitmap(), kFaceHover, button.Caption(), button.Rect());
+        PaintButtonFace(button.Pressed->Bitmap(), kFacePressed, button.Caption(), button.Rect());
+    }
 }
 
 std::wstring TSetupWizardH::MessengerToStart(const std::wstring& programFiles)

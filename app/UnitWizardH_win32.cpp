@@ -237,11 +237,13 @@ void TSetupWizardH::CMMouseLeave()
 
 void TSetupWizardH::ButtonMouseDown(TBitmapLayer* sender, TMouseButton, TShiftState, int, int)
 {
+    PaintButtonFaces();
     pointer_.ButtonDown(AsButtonFace(sender));
 }
 
 void TSetupWizardH::ButtonMouseMove(TBitmapLayer* sender, TShiftState, int, int)
 {
+    PaintButtonFaces();
     pointer_.ButtonMove(AsButtonFace(sender));
 }
 

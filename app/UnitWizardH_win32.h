@@ -173,6 +173,12 @@ private:
     void CloseMessengerCopies();
     void ShowLicence();
     void DrawRadio();
+    // One face of a button of the page, at the layout's scale.
+    void PaintButtonFace(TBitmap32& face, int faceNumber, const std::wstring& caption,
+                         const TRect& area);
+    // The hover and pressed faces of the page's buttons that have none yet: called before a
+    // face other than the normal one can show (a press, a move over a button, the focus).
+    void PaintButtonFaces();
     void ToggleAgreement();
     void CarryOut(int32_t role);
     // The pressed faces of the page's buttons, in the order they were added.
@@ -186,6 +192,8 @@ private:
     ButtonPointerTracker pointer_;
     // The page's buttons in the order they were added (the keyboard's order).
     std::vector<std::unique_ptr<TImageButton>> buttons_;
+    // How many of buttons_, from the first, have all their faces painted.
+    size_t facesPainted_ = 0;
     // The texts drawn on the page so far (title, body, the agreement's label), as a screen
     // reader reads them, in the order they were drawn.
     std::vector<TAccessibleItem> drawn_;

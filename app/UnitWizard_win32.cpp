@@ -29,7 +29,16 @@ TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner), scale_(WindowDpi(nullpt
     const int height = scale_(kInitialHeight);
     const int left = desktop.left + std::max(0L, (desktop.right - desktop.left - width) / 2);
     const int top = desktop.top + std::max(0L, (desktop.bottom - desktop.top - height) / 2);
-    SetBounds(left, top, width, height);
+    // The window is made at the wallpaper's size (read from its header) and keeps that corner:
+    // no resize of the window before it first shows. A missing picture is reported when
+    // LoadWallpaper loads it.
+    int32_t pictureHeight = 0;
+    try {
+        PngResourceSize("WALLPAPER", baseWidth_, pictureHeight);
+    } catch (const std::exception&) {
+    }
+    SetBounds(left, top, baseWidth_ > 0 ? scale_(baseWidth_) : width,
+              pictureHeight > 0 ? scale_(pictureHeight) : height);
     StayOnTop = true;
     Accessible = &accessible_;
 }
@@ -77,10 +86,9 @@ TRect TSetupWizard::Hole() const
 void TSetupWizard::LoadWallpaper()
 {
     if (Bitmap) {
-        int32_t baseHeight = 0;
-        PngResourceSize("WALLPAPER", baseWidth_, baseHeight);
         LoadSkinPicture("WALLPAPER", scale_.Dpi(), *Bitmap);
-        SetBounds(Left(), Top(), Bitmap->Width(), Bitmap->Height());
+        if (Width() != Bitmap->Width() || Height() != Bitmap->Height())
+            SetBounds(Left(), Top(), Bitmap->Width(), Bitmap->Height());
         const TRect hole = scale_(kHole);
         Bitmap->FillRectangle(hole.Left, hole.Top, hole.Right, hole.Bottom, 0x00000000);
         Bitmap->PremultiplyAlpha();
@@ -88,7 +96,7 @@ void TSetupWizard::LoadWallpaper()
     } else {
         // Not layered: the window could only cover the wizard with an unpainted face.
         Hide();
-        baseWidth_ = ::MulDiv(Width(), kBaseDpi, scale_.Dpi());
+        baseWidth_ = kInitialWidth;
     }
     if (OnHoleMoved)
         OnHoleMoved(Hole());

@@ -118,16 +118,20 @@ class Session:
 
     # --- display and input -------------------------------------------------------------
     def start_xvfb(self):
-        for n in range(141, 190):
-            if os.path.exists("/tmp/.X11-unix/X%d" % n) or os.path.exists("/tmp/.X%d-lock" % n):
-                continue
-            self.xvfb = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1280x1024x24",
-                                          "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
-            wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % n), 10, "Xvfb")
-            self.env["DISPLAY"] = ":%d" % n
-            return
-        raise Failure("no free display for Xvfb")
+        # Xvfb takes a free display itself and writes its number to the pipe once it accepts
+        # clients: sockets and locks left behind by an Xvfb that no longer runs take no number
+        # away from it, as they did from a search over a fixed range.
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                      "1280x1024x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     pass_fds=(write,))
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number.isdigit():
+            raise Failure("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + number
 
     def xdotool(self, *args):
         r = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env,

@@ -2,9 +2,14 @@
 #include "WizardTestSupport.h"
 #include "../TestSupport.h"
 
+#include <algorithm>
+#include <functional>
+
+#include "app/UnitStrings.h"
 #include "common/CodePage_win32.h"
 #include "common/Resources_win32.h"
 #include "install/KnownFolders_win32.h"
+#include "skin/ButtonFace.h"
 
 namespace {
 constexpr int kBack = 30, kNext = 110, kCancel = 200;
@@ -191,6 +196,43 @@ TEST_F(WizardTest, HoverFaceGoesWhenThePointerIsOnTheBareImageOrLeaves)
     Move(149, 242);
     ::SendMessageW(ImageWindow(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(VisibleFace(next), 1);
+}
+
+TEST_F(WizardTest, AFaceShowsItsOwnPictureWhicheverWayItFirstShows)
+{
+    // A page paints its hover and pressed faces only when one is first needed.
+    struct Case {
+        const char* how;
+        int button, face;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"the pointer over Next", 0, kFaceHover, [this] { Move(kNext + 39, 242); }},
+        {"the keyboard's focus on Cancel", 1, kFaceHover,
+         [] {
+             TKeyPress right{};
+             right.Key = VK_RIGHT;
+             SetupWizardH->KeyDown(right);
+         }},
+        {"a press on Next", 0, kFacePressed, [this] { Press(kNext + 39, 242); }},
+    };
+    for (const Case& c : cases) {
+        SetupWizardH->ClearPage();
+        SetupWizardH->ShowPage(1);
+        c.act();
+        TToolbarLayer* pressed = PressedFaces()[c.button];
+        const TBitmap32& shown = (c.face == kFacePressed ? pressed : pressed->LowerFace)->Bitmap();
+        EXPECT_EQ(shown.MasterAlpha(), 255) << c.how;
+        const int left = c.button ? kCancel : kNext;
+        TBitmap32 want;
+        want.Resize(78, 25);
+        RenderButtonFace(want, nullptr, TRect{left, 230, left + 78, 255}, 0, 0, c.face, 3,
+                         c.button ? SButtonCancel : SButtonNext, true, 96);
+        ASSERT_EQ(shown.Width() * shown.Height(), 78 * 25) << c.how;
+        EXPECT_TRUE(std::equal(want.Bits(), want.Bits() + 78 * 25, shown.Bits())) << c.how;
+    }
+    Release(kNext + 39, 242);
+    EXPECT_EQ(SetupWizardH->Page(), 2);
 }
 
 TEST_F(WizardTest, InstallErrorIsReportedAndLeavesTheWizardOpen)
