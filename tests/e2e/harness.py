@@ -58,10 +58,12 @@ class Image:
             while data[pos:pos + 1].isspace():
                 pos += 1
             end = pos
-            while not data[end:end + 1].isspace():
+            while end < len(data) and not data[end:end + 1].isspace():
                 end += 1
             parts.append(data[pos:end])
             pos = end
+        check(parts[0] == b"P6" and pos < len(data), "a screenshot of the display (got %d bytes)"
+              % len(data))
         self.width, self.height = int(parts[1]), int(parts[2])
         self.pixels = data[pos + 1:]
 
@@ -87,7 +89,13 @@ class Session:
         baseline = getattr(args, "baseline", None)
         self.baseline = os.path.abspath(baseline) if baseline else None
         self.runs = getattr(args, "runs", 11)
-        self.shots = os.path.join(self.build, "screenshots")
+        # The default e2e prefix keeps its screenshots in build/screenshots, every other one in
+        # a folder of its own name there: prefixes run side by side, often the same scenario.
+        tag = os.path.basename(self.prefix)
+        self.shots = os.path.join(self.build, "screenshots", *([] if tag == "e2e-prefix" else [tag]))
+        # Files the scenarios make outside the prefix carry its name for the same reason.
+        self.scratch = lambda name: os.path.join(self.build, "%s-%s" % (name, tag))
+        self.share = getattr(args, "share", "0/1")
         os.makedirs(self.shots, exist_ok=True)
         # The home folder scripts/wine-prefix made beside the prefix, which its profile links
         # lead into.
@@ -97,7 +105,13 @@ class Session:
         self.xvfb = None
         # The display scale the prefix is set to (set_dpi); figures below are scaled to it.
         self.dpi = 96
-        if not self.env.get("DISPLAY"):
+        # A prefix with a display of its own (scripts/prefix-display) is driven there; other
+        # prefixes' tests may run meanwhile on theirs.
+        own = subprocess.run([os.path.join(self.source, "scripts", "prefix-display"), self.prefix,
+                              "show"], capture_output=True, text=True).stdout.strip()
+        if own:
+            self.env["DISPLAY"] = own
+        elif not self.env.get("DISPLAY"):
             self.start_xvfb()
         self.installer = None
         self.checker_proc = None
@@ -731,7 +745,7 @@ def damaged_copy(s, stream_name):
     at = exe.find(stream)
     check(at >= 0 and exe.find(stream, at + 1) < 0, "the stream lies once in the installer")
     exe[at + len(stream) // 2] ^= 0xFF
-    folder = os.path.join(s.build, "e2e-damaged")
+    folder = s.scratch("e2e-damaged")
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, "MarlowindSetup.exe")
     with open(path, "wb") as f:
@@ -1078,6 +1092,9 @@ def run_scenario(scenarios):
     parser.add_argument("--installer", help="the installer to run (default: the build's)")
     parser.add_argument("--baseline", help="startup: a second installer timed beside the first")
     parser.add_argument("--runs", type=int, default=11, help="startup: timed runs of each program")
+    parser.add_argument("--share", default="0/1",
+                        help="install_killed: the share K/N of the kill moments to run, every "
+                             "Nth from the Kth")
     parser.add_argument("--dpi", type=int, default=96,
                         help="the display scale to run at (the prefix is put back at 96 after)")
     args = parser.parse_args()
@@ -1100,7 +1117,10 @@ def run_scenario(scenarios):
             set_dpi(s, 96)
         s.stop_wine(restart=False)
         if s.xvfb:
-            s.xvfb.kill()
+            # Ended, not killed: the server removes its lock and socket, which would otherwise
+            # keep the display's number taken for every later run.
+            s.xvfb.terminate()
+            s.xvfb.wait()
     print("passed:", args.scenario)
     return 0
 
