@@ -882,7 +882,13 @@ def scenario_startup(s):
             if program.window != "EmptyWindow":
                 s.installer = proc
             seen = screen.wait_rows(rows, shown, 60, before)
-            check(seen, "%s reached its settled picture" % program.label)
+            if not seen:
+                now = screen.rows(rows)
+                raise Failure("%s reached its settled picture (round %d; rows unlike it: %s; "
+                              "on screen: wizard %s, background %s)"
+                              % (program.label, round_, [i for i in range(len(rows))
+                                                         if now[i] != shown[i]],
+                                 s.foreground(), s.background()))
             program.firsts.append(seen[0] - started)
             program.times.append(seen[1] - started)
             startup_close(s, program, proc, geo)
