@@ -367,9 +367,31 @@ class Session:
 
     def wait_exit(self, timeout=20):
         try:
-            return self.installer.wait(timeout)
+            code = self.installer.wait(timeout)
         except subprocess.TimeoutExpired:
             raise Failure("the installer did not end")
+        self.wait_gone(self.installer.args[-1])
+        return code
+
+    def wait_gone(self, exe):
+        """Until no process of the prefix runs `exe`. Wine's server closes an ended program's
+        handles a moment after its host process is gone (a loaded machine stretches that
+        moment): a copy started meanwhile finds the first one's single-instance mutex still
+        held, looks for its window in vain and ends, and nothing shows."""
+        name = "\\" + os.path.basename(exe).lower()
+        wait_for(lambda: not any(p[2].lower().endswith(name) for p in self.processes()), 20,
+                 "%s to leave the prefix's process list" % os.path.basename(exe), 0.05)
+
+    def wizard_report(self, proc):
+        """For a failure: whether the wizard's process runs, and its windows as Windows sees
+        them (class, visible, rectangle) beside what X shows."""
+        code = proc.poll() if proc else None
+        rows = [r for r in self.windows() if r[0] == "window" and
+                r[10] in ("TSetupWizard", "TSetupWizardH", "#32770")]
+        return "process %s; windows %s; on screen: wizard %s, background %s" % (
+            "running" if code is None else "ended with %s" % code,
+            [(r[10], "visible" if r[3] == "1" else "hidden", tuple(r[6:10])) for r in rows],
+            self.foreground(), self.background())
 
     def check_pair(self):
         bg, fg = self.background(), self.foreground()
@@ -810,6 +832,7 @@ def startup_programs(s):
 
     def wizard_closed(proc):
         check(proc.wait(20) == 0, "the installer's exit code is 0")
+        s.wait_gone(proc.args[-1])
 
     def empty_closed(proc):
         proc.wait(20)
@@ -829,7 +852,10 @@ def startup_settle(s, screen, program):
     s.xdotool("mousemove", 0, 0)
     proc = subprocess.Popen(["wine", program.exe], env=s.env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
-    geo = wait_for(lambda: s.window_geometry(program.window, s.sc(WALL_W)), 60, program.label)
+    try:
+        geo = wait_for(lambda: s.window_geometry(program.window, s.sc(WALL_W)), 60, program.label)
+    except Failure as e:
+        raise Failure("%s (%s)" % (e, s.wizard_report(proc)))
     if program.window != "EmptyWindow":
         s.installer = proc
         wait_for(lambda: (s.page_state() or {}).get("page") == 1, 30, "page 1", 0.05)
@@ -885,10 +911,9 @@ def scenario_startup(s):
             if not seen:
                 now = screen.rows(rows)
                 raise Failure("%s reached its settled picture (round %d; rows unlike it: %s; "
-                              "on screen: wizard %s, background %s)"
-                              % (program.label, round_, [i for i in range(len(rows))
-                                                         if now[i] != shown[i]],
-                                 s.foreground(), s.background()))
+                              "%s)" % (program.label, round_, [i for i in range(len(rows))
+                                                               if now[i] != shown[i]],
+                                       s.wizard_report(proc)))
             program.firsts.append(seen[0] - started)
             program.times.append(seen[1] - started)
             startup_close(s, program, proc, geo)
