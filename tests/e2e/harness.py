@@ -58,10 +58,12 @@ class Image:
             while data[pos:pos + 1].isspace():
                 pos += 1
             end = pos
-            while not data[end:end + 1].isspace():
+            while end < len(data) and not data[end:end + 1].isspace():
                 end += 1
             parts.append(data[pos:end])
             pos = end
+        check(parts[0] == b"P6" and pos < len(data), "a screenshot of the display (got %d bytes)"
+              % len(data))
         self.width, self.height = int(parts[1]), int(parts[2])
         self.pixels = data[pos + 1:]
 
@@ -87,7 +89,13 @@ class Session:
         baseline = getattr(args, "baseline", None)
         self.baseline = os.path.abspath(baseline) if baseline else None
         self.runs = getattr(args, "runs", 11)
-        self.shots = os.path.join(self.build, "screenshots")
+        # The default e2e prefix keeps its screenshots in build/screenshots, every other one in
+        # a folder of its own name there: prefixes run side by side, often the same scenario.
+        tag = os.path.basename(self.prefix)
+        self.shots = os.path.join(self.build, "screenshots", *([] if tag == "e2e-prefix" else [tag]))
+        # Files the scenarios make outside the prefix carry its name for the same reason.
+        self.scratch = lambda name: os.path.join(self.build, "%s-%s" % (name, tag))
+        self.share = getattr(args, "share", "0/1")
         os.makedirs(self.shots, exist_ok=True)
         # The home folder scripts/wine-prefix made beside the prefix, which its profile links
         # lead into.
@@ -97,7 +105,13 @@ class Session:
         self.xvfb = None
         # The display scale the prefix is set to (set_dpi); figures below are scaled to it.
         self.dpi = 96
-        if not self.env.get("DISPLAY"):
+        # A prefix with a display of its own (scripts/prefix-display) is driven there; other
+        # prefixes' tests may run meanwhile on theirs.
+        own = subprocess.run([os.path.join(self.source, "scripts", "prefix-display"), self.prefix,
+                              "show"], capture_output=True, text=True).stdout.strip()
+        if own:
+            self.env["DISPLAY"] = own
+        elif not self.env.get("DISPLAY"):
             self.start_xvfb()
         self.installer = None
         self.checker_proc = None
@@ -357,9 +371,31 @@ class Session:
 
     def wait_exit(self, timeout=20):
         try:
-            return self.installer.wait(timeout)
+            code = self.installer.wait(timeout)
         except subprocess.TimeoutExpired:
             raise Failure("the installer did not end")
+        self.wait_gone(self.installer.args[-1])
+        return code
+
+    def wait_gone(self, exe):
+        """Until no process of the prefix runs `exe`. Wine's server closes an ended program's
+        handles a moment after its host process is gone (a loaded machine stretches that
+        moment): a copy started meanwhile finds the first one's single-instance mutex still
+        held, looks for its window in vain and ends, and nothing shows."""
+        name = "\\" + os.path.basename(exe).lower()
+        wait_for(lambda: not any(p[2].lower().endswith(name) for p in self.processes()), 20,
+                 "%s to leave the prefix's process list" % os.path.basename(exe), 0.05)
+
+    def wizard_report(self, proc):
+        """For a failure: whether the wizard's process runs, and its windows as Windows sees
+        them (class, visible, rectangle) beside what X shows."""
+        code = proc.poll() if proc else None
+        rows = [r for r in self.windows() if r[0] == "window" and
+                r[10] in ("TSetupWizard", "TSetupWizardH", "#32770")]
+        return "process %s; windows %s; on screen: wizard %s, background %s" % (
+            "running" if code is None else "ended with %s" % code,
+            [(r[10], "visible" if r[3] == "1" else "hidden", tuple(r[6:10])) for r in rows],
+            self.foreground(), self.background())
 
     def check_pair(self):
         bg, fg = self.background(), self.foreground()
@@ -735,7 +771,7 @@ def damaged_copy(s, stream_name):
     at = exe.find(stream)
     check(at >= 0 and exe.find(stream, at + 1) < 0, "the stream lies once in the installer")
     exe[at + len(stream) // 2] ^= 0xFF
-    folder = os.path.join(s.build, "e2e-damaged")
+    folder = s.scratch("e2e-damaged")
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, "MarlowindSetup.exe")
     with open(path, "wb") as f:
@@ -800,6 +836,7 @@ def startup_programs(s):
 
     def wizard_closed(proc):
         check(proc.wait(20) == 0, "the installer's exit code is 0")
+        s.wait_gone(proc.args[-1])
 
     def empty_closed(proc):
         proc.wait(20)
@@ -819,7 +856,10 @@ def startup_settle(s, screen, program):
     s.xdotool("mousemove", 0, 0)
     proc = subprocess.Popen(["wine", program.exe], env=s.env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
-    geo = wait_for(lambda: s.window_geometry(program.window, s.sc(WALL_W)), 60, program.label)
+    try:
+        geo = wait_for(lambda: s.window_geometry(program.window, s.sc(WALL_W)), 60, program.label)
+    except Failure as e:
+        raise Failure("%s (%s)" % (e, s.wizard_report(proc)))
     if program.window != "EmptyWindow":
         s.installer = proc
         wait_for(lambda: (s.page_state() or {}).get("page") == 1, 30, "page 1", 0.05)
@@ -872,7 +912,12 @@ def scenario_startup(s):
             if program.window != "EmptyWindow":
                 s.installer = proc
             seen = screen.wait_rows(rows, shown, 60, before)
-            check(seen, "%s reached its settled picture" % program.label)
+            if not seen:
+                now = screen.rows(rows)
+                raise Failure("%s reached its settled picture (round %d; rows unlike it: %s; "
+                              "%s)" % (program.label, round_, [i for i in range(len(rows))
+                                                               if now[i] != shown[i]],
+                                       s.wizard_report(proc)))
             program.firsts.append(seen[0] - started)
             program.times.append(seen[1] - started)
             startup_close(s, program, proc, geo)
@@ -1082,6 +1127,9 @@ def run_scenario(scenarios):
     parser.add_argument("--installer", help="the installer to run (default: the build's)")
     parser.add_argument("--baseline", help="startup: a second installer timed beside the first")
     parser.add_argument("--runs", type=int, default=11, help="startup: timed runs of each program")
+    parser.add_argument("--share", default="0/1",
+                        help="install_killed: the share K/N of the kill moments to run, every "
+                             "Nth from the Kth")
     parser.add_argument("--dpi", type=int, default=96,
                         help="the display scale to run at (the prefix is put back at 96 after)")
     args = parser.parse_args()
@@ -1104,7 +1152,10 @@ def run_scenario(scenarios):
             set_dpi(s, 96)
         s.stop_wine(restart=False)
         if s.xvfb:
-            s.xvfb.kill()
+            # Ended, not killed: the server removes its lock and socket, which would otherwise
+            # keep the display's number taken for every later run.
+            s.xvfb.terminate()
+            s.xvfb.wait()
     print("passed:", args.scenario)
     return 0
 

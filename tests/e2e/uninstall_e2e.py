@@ -264,7 +264,7 @@ def scenario_uninstall_second(s):
     # a folder that holds nothing but a copy. Neither is a stage of this uninstaller.
     temp = user_temp(s)
     planted = os.path.join(temp, "MarlowindUninstall.1.0")
-    target = os.path.join(s.build, "e2e-stage-target")
+    target = s.scratch("e2e-stage-target")
     link = os.path.join(temp, "MarlowindUninstall.2.0")
     for path in (planted, target):
         shutil.rmtree(path, ignore_errors=True)
@@ -355,8 +355,15 @@ def scenario_uninstall_held(s):
 # --- killed at any moment ----------------------------------------------------------------
 RECORD = "{PF}\\Marlowind\\MarlowindSetup.transaction"
 # Moments after the Install click, in seconds: before the file steps, amid the staging and its
-# pauses, around the swap, amid the links and registry values, after the end.
+# pauses, around the swap, amid the links and registry values, after the end. A run may take a
+# share of them (--share K/N: every Nth from the Kth), another prefix the rest.
 KILL_MOMENTS = (0.0, 0.08, 0.16, 0.2, 0.24, 0.32, 0.45, 0.6, 0.9)
+
+
+def kill_moments(s):
+    k, n = (int(x) for x in s.share.split("/"))
+    check(0 <= k < n, "a share K/N with K below N: " + s.share)
+    return KILL_MOMENTS[k::n]
 
 
 def record_state(s):
@@ -428,7 +435,8 @@ def scenario_install_killed(s):
     install_with_wizard(s)
     put_user_files(s)
     cut = 0
-    for moment in KILL_MOMENTS:
+    moments = kill_moments(s)
+    for moment in moments:
         harness.start_and_press_install(s)
         time.sleep(moment)
         kill_prefix(s)
@@ -441,7 +449,7 @@ def scenario_install_killed(s):
         stray = stray_names(s, USER_FILES)
         check(not stray, "after the kill at %.2f s, stray names:\n  %s" % (moment, "\n  ".join(stray)))
     print("%d of %d kills cut a transaction short; each next install left one whole "
-          "installation" % (cut, len(KILL_MOMENTS)))
+          "installation" % (cut, len(moments)))
     text = answer_yes(s, uninstall_string(s), "install-killed-uninstall")
     check(text == REMOVED, "the uninstaller removed everything: %r" % text)
     check_only_user_files_left(s)
