@@ -36,6 +36,47 @@ bool IsFree(const std::wstring& path)
 }
 }  // namespace
 
+FileTransaction::BackgroundFlushes::BackgroundFlushes()
+    : ended_(::CreateSemaphoreW(nullptr, 0, 0x7fffffff, nullptr))
+{
+}
+
+void FileTransaction::BackgroundFlushes::Start(HANDLE file)
+{
+    auto* job = new Job{file, this};
+    if (ended_ && ::QueueUserWorkItem(Run, job, WT_EXECUTEDEFAULT)) {
+        ++pending_;
+        return;
+    }
+    delete job;
+    Note(::FlushFileBuffers(file));
+}
+
+DWORD WINAPI FileTransaction::BackgroundFlushes::Run(void* started)
+{
+    const Job job = *static_cast<Job*>(started);
+    delete static_cast<Job*>(started);
+    job.Flushes->Note(::FlushFileBuffers(job.File));
+    // The last thing done with the object: Wait() may return and its owner go.
+    ::ReleaseSemaphore(job.Flushes->ended_.get(), 1, nullptr);
+    return 0;
+}
+
+void FileTransaction::BackgroundFlushes::Note(BOOL flushed)
+{
+    const DWORD code = flushed ? ERROR_SUCCESS : ::GetLastError();
+    if (!flushed)
+        ::InterlockedCompareExchange(&failure_, static_cast<LONG>(code ? code : ERROR_WRITE_FAULT),
+                                     ERROR_SUCCESS);
+}
+
+DWORD FileTransaction::BackgroundFlushes::Wait()
+{
+    for (; pending_ > 0; --pending_)
+        ::WaitForSingleObject(ended_.get(), INFINITE);
+    return static_cast<DWORD>(failure_);
+}
+
 FileTransaction::~FileTransaction()
 {
     if (!finished_)
@@ -116,8 +157,10 @@ void FileTransaction::Begin(const std::wstring& reportAs)
 void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
 {
     for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
-        if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged)
+        if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged) {
             handles_[i].Staged = std::move(file);
+            flushes_.Start(handles_[i].Staged.get());
+        }
 }
 
 void FileTransaction::Swap()
@@ -148,6 +191,11 @@ void FileTransaction::Swap()
             RollBack();
             RaiseCannotCreate(e.Target, code);
         }
+    }
+    // Every staged file is on disk before the record says the swap may be completed.
+    if (flushes_.Wait() != ERROR_SUCCESS) {
+        RollBack();
+        throw EWriteError("Stream write error");
     }
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {
@@ -185,6 +233,7 @@ void FileTransaction::Commit() noexcept
 void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
+    flushes_.Wait();
     handles_.clear();
     if (!begun_) {
         for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)

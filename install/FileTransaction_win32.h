@@ -1,7 +1,8 @@
 #pragma once
 // The file steps of an install as one transaction that a kill cannot leave half done. Every new
-// file is written completely, and flushed, under a staged name beside its target; only then
-// are the names swapped: each earlier file renamed aside ("<name>.old", "<name>.old2", ...),
+// file is written completely under a staged name beside its target and flushed (in the
+// background, while the next one is written); only when every flush has ended are the names
+// swapped: each earlier file renamed aside ("<name>.old", "<name>.old2", ...),
 // each staged file renamed to its target. The installation is not whole only during those
 // renames. A durable record (TransactionRecord_win32.h) lists every name before the first
 // file is written, so that a run cut short is finished or undone by the next one.
@@ -55,15 +56,17 @@ public:
     void Begin(const std::wstring& reportAs);
 
     // Takes the open handle of the staged file `staged` (a name Replace() returned), written
-    // whole and flushed, so that the swap renames it through that handle, with no one able
-    // to open the file meanwhile. A staged file not handed over is opened by the swap.
+    // whole, and starts flushing it on a thread of the system's pool; the swap renames it
+    // through that handle, with no one able to open the file meanwhile. A staged file not
+    // handed over (written and flushed by the caller) is opened by the swap.
     void Keep(const std::wstring& staged, UniqueFile file);
 
-    // Deletes the scratch files, opens and checks every name to be renamed, marks the record,
-    // then swaps the names: earlier files aside, staged files into place, in the order planned.
-    // When a name can't be opened for renaming (a file held open without delete sharing, a
-    // link planted under the name) or renamed, everything is rolled back and EFCreateError
-    // "Cannot create file "%s". %s" names that file.
+    // Deletes the scratch files, opens and checks every name to be renamed, waits for every
+    // flush Keep() started, marks the record, then swaps the names: earlier files aside, staged
+    // files into place, in the order planned. When a name can't be opened for renaming (a file
+    // held open without delete sharing, a link planted under the name) or renamed, everything
+    // is rolled back and EFCreateError "Cannot create file "%s". %s" names that file; when a
+    // flush failed, everything is rolled back and EWriteError "Stream write error" raised.
     void Swap();
 
     // Deletes what was set aside, through the handles the swap renamed it with (a file a
@@ -76,6 +79,33 @@ public:
     void RollBack() noexcept;
 
 private:
+    // Flushes that run on the system's thread pool while the caller goes on; each handle must
+    // stay open until Wait() has returned.
+    class BackgroundFlushes {
+    public:
+        BackgroundFlushes();
+        ~BackgroundFlushes() { Wait(); }
+        BackgroundFlushes(const BackgroundFlushes&) = delete;
+        BackgroundFlushes& operator=(const BackgroundFlushes&) = delete;
+        // Starts making `file` durable; flushes it here when no thread can take it.
+        void Start(HANDLE file);
+        // Waits until every flush started has ended: ERROR_SUCCESS, or the code of one that
+        // failed.
+        DWORD Wait();
+
+    private:
+        struct Job {
+            HANDLE File;
+            BackgroundFlushes* Flushes;
+        };
+        static DWORD WINAPI Run(void* started);
+        // Keeps the code of the first flush that failed.
+        void Note(BOOL flushed);
+        UniqueHandle ended_;  // a semaphore: one count per flush that has ended
+        unsigned pending_ = 0;
+        volatile LONG failure_ = ERROR_SUCCESS;
+    };
+
     std::wstring FreeName(const std::wstring& path, const wchar_t* suffix) const;
 
     // Per entry of the plan: the earlier file and the staged file, open with delete access.
@@ -83,6 +113,9 @@ private:
         UniqueFile Earlier, Staged;
     };
     std::vector<Handles> handles_;
+    // Declared after the handles: destroyed first, it waits for the flushes still running on
+    // them.
+    BackgroundFlushes flushes_;
     TransactionPlan plan_;
     TransactionRecord record_;
     bool begun_ = false;

@@ -68,9 +68,10 @@ void PlanFiles(FileTransaction& files, const std::wstring& installFolder,
         sharedFiles[i] = files.Replace(sharedFolder + kSharedDataFiles[i].FileName);
 }
 
-// The new files, each written whole and flushed under its staged name and kept open for the
-// swap. The pauses give a messenger closed a moment ago (or a virus scanner) time to let go of
-// the files the swap renames; they come before it, so the installation stays whole meanwhile.
+// The new files, each written whole under its staged name and handed to the transaction, which
+// flushes it in the background while the next one is written and keeps it open for the swap.
+// The pauses give a messenger closed a moment ago (or a virus scanner) time to let go of the
+// files the swap renames; they come before it, so the installation stays whole meanwhile.
 void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPayloadCount],
                       const std::wstring (&installFiles)[kInstallFileCount],
                       const std::wstring (&sharedFiles)[kSharedFileCount])
@@ -83,13 +84,13 @@ void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPa
         files.Keep(payloads[i].Target, std::move(written));
     }
     for (size_t i = 0; i < kInstallFileCount; ++i) {
-        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], true,
+        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], false,
                           &written);
         files.Keep(installFiles[i], std::move(written));
     }
     ::Sleep(100);
     for (size_t i = 0; i < kSharedFileCount; ++i) {
-        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i], true,
+        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i], false,
                           &written);
         files.Keep(sharedFiles[i], std::move(written));
     }

@@ -53,7 +53,7 @@ uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetP
                      UniqueFile* keep)
 {
     FileSource source(streamPath);
-    return WriteNewFile(targetPath, true, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
+    return WriteNewFile(targetPath, !keep, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
 }
 
 void CheckResourceStream(const char* name)
