@@ -6,7 +6,6 @@
 
 #include "common/CodePage_win32.h"
 #include "common/PathParts.h"
-#include "common/Resources_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "install/FileStreams_win32.h"
 #include "install/FileTransaction_win32.h"
@@ -97,16 +96,6 @@ void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPa
 }
 }  // namespace
 
-void CheckInstallResources()
-{
-    for (const PayloadEntry& p : kPayloads)
-        CheckResourceStream(p.Resource);
-    for (const RawFileEntry& f : kInstallFolderFiles)
-        static_cast<void>(ResourceStream(f.Resource, f.Type));
-    for (const RawFileEntry& f : kSharedDataFiles)
-        static_cast<void>(ResourceStream(f.Resource, f.Type));
-}
-
 void InstallFiles()
 {
     const std::wstring installFolder = InstallFolder();
@@ -117,7 +106,6 @@ void InstallFiles()
     FinishInterruptedInstall();
     RegistryPathText(installFolder);
     RefuseLinkedFolder(sharedFolder);
-    CheckInstallResources();
 
     {
         // Nobody else can change the two folders while the run works in them.

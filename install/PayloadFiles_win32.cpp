@@ -55,10 +55,3 @@ uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetP
     FileSource source(streamPath);
     return WriteNewFile(targetPath, !keep, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
 }
-
-void CheckResourceStream(const char* name)
-{
-    ResourceStream resource(name, "ZIP");
-    DiscardSink sink;
-    InflateStream(resource, sink);
-}

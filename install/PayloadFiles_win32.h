@@ -23,9 +23,3 @@ void WriteResourceFile(const char* name, const char* type, const std::wstring& p
 // unflushed instead, as WriteResourceFile keeps it, for the caller to make durable.
 uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath,
                      UniqueFile* keep = nullptr);
-
-// Inflates the "ZIP" resource `name` (from ResourceModule()) to the end of its zlib stream and
-// checks its Adler-32, straight from the resource's memory; nothing is kept and no file is
-// touched. Raises what InflateFile would raise for the same bytes: EResNotFound
-// "Resource %s not found", EZlibError.
-void CheckResourceStream(const char* name);

@@ -414,8 +414,8 @@ TEST_F(InstallFilesRun, DamagedResourcesLeaveAnEarlierInstallationAsItWas)
 {
     MakeEarlierInstallation();
     const Snapshot earlier = TakeSnapshot();
-    // Held as a running copy holds its image: the damage is reported before the sequence
-    // reaches the first file, which could not be set aside.
+    // Held as a running copy holds its image: the damage is met while the new files are
+    // written, before the swap would find that this file can't be set aside.
     const std::string messenger = TestInstallFolder() + "Marlowind.exe";
     HANDLE held = ::CreateFileA(messenger.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -441,7 +441,7 @@ TEST_F(InstallFilesRun, DamagedResourcesWriteNothingOnACleanMachine)
     }
 }
 
-// Failures the check of the resources can't foresee, at different points of the file steps:
+// Failures of sound resources, at different points of the file steps:
 // the first earlier file held open without sharing, the last one (after the whole install
 // folder is written), a folder where a picture should be written, and a link another user
 // planted in place of a picture, which is refused and not followed.
