@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "common/CodePage_win32.h"
 #include "common/DecimalText.h"
 #include "common/PathParts.h"
@@ -34,46 +36,57 @@ bool IsFree(const std::wstring& path)
     throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
                                SystemErrorText(code).c_str()));
 }
+
+// Set by a job of the pool when it has ended. Never closed: a job may still set it after the
+// work it belonged to was waited for and gone.
+HANDLE jobEnded = nullptr;
 }  // namespace
 
-FileTransaction::BackgroundFlushes::BackgroundFlushes()
-    : ended_(::CreateSemaphoreW(nullptr, 0, 0x7fffffff, nullptr))
+void FileTransaction::BackgroundWork::Start(HANDLE file, bool close)
 {
-}
-
-void FileTransaction::BackgroundFlushes::Start(HANDLE file)
-{
-    auto* job = new Job{file, this};
-    if (ended_ && ::QueueUserWorkItem(Run, job, WT_EXECUTEDEFAULT)) {
-        ++pending_;
-        return;
+    if (!jobEnded)
+        jobEnded = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (jobEnded && used_ < std::size(jobs_)) {
+        Job& job = jobs_[used_];
+        job = {file, close, this};
+        ::InterlockedIncrement(&running_);
+        if (::QueueUserWorkItem(Run, &job, WT_EXECUTEDEFAULT)) {
+            ++used_;
+            return;
+        }
+        ::InterlockedDecrement(&running_);
     }
-    delete job;
-    Note(::FlushFileBuffers(file));
+    Do({file, close, this});
 }
 
-DWORD WINAPI FileTransaction::BackgroundFlushes::Run(void* started)
+DWORD WINAPI FileTransaction::BackgroundWork::Run(void* started)
 {
-    const Job job = *static_cast<Job*>(started);
-    delete static_cast<Job*>(started);
-    job.Flushes->Note(::FlushFileBuffers(job.File));
+    const Job& job = *static_cast<Job*>(started);
+    job.Work->Do(job);
     // The last thing done with the object: Wait() may return and its owner go.
-    ::ReleaseSemaphore(job.Flushes->ended_.get(), 1, nullptr);
+    ::InterlockedDecrement(&job.Work->running_);
+    ::SetEvent(jobEnded);
     return 0;
 }
 
-void FileTransaction::BackgroundFlushes::Note(BOOL flushed)
+void FileTransaction::BackgroundWork::Do(const Job& job)
 {
-    const DWORD code = flushed ? ERROR_SUCCESS : ::GetLastError();
-    if (!flushed)
-        ::InterlockedCompareExchange(&failure_, static_cast<LONG>(code ? code : ERROR_WRITE_FAULT),
-                                     ERROR_SUCCESS);
+    if (job.Close) {
+        ::CloseHandle(job.File);
+        return;
+    }
+    if (::FlushFileBuffers(job.File))
+        return;
+    const DWORD code = ::GetLastError();
+    ::InterlockedCompareExchange(&failure_, static_cast<LONG>(code ? code : ERROR_WRITE_FAULT),
+                                 ERROR_SUCCESS);
 }
 
-DWORD FileTransaction::BackgroundFlushes::Wait()
+DWORD FileTransaction::BackgroundWork::Wait()
 {
-    for (; pending_ > 0; --pending_)
-        ::WaitForSingleObject(ended_.get(), INFINITE);
+    while (running_ != 0)
+        ::WaitForSingleObject(jobEnded, INFINITE);
+    used_ = 0;
     return static_cast<DWORD>(failure_);
 }
 
@@ -143,9 +156,16 @@ std::wstring FileTransaction::Scratch(const std::wstring& name)
     return plan_.Entries.back().Staged;
 }
 
-void FileTransaction::Begin(const std::wstring& reportAs)
+void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
 {
-    const DWORD code = record_.Create(FolderOf(reportAs) + kTransactionRecordFile, plan_);
+    DWORD code = record_.Create(FolderOf(reportAs) + kTransactionRecordFile, plan_);
+    if (code == ERROR_SUCCESS) {
+        work_.Flush(record_.Handle());
+        ::Sleep(pauseMs);
+        code = work_.Wait();
+        if (code != ERROR_SUCCESS)
+            record_.Remove();
+    }
     if (code == ERROR_DISK_FULL)
         throw EWriteError("Stream write error");
     if (code != ERROR_SUCCESS)
@@ -159,7 +179,7 @@ void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
     for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
         if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged) {
             handles_[i].Staged = std::move(file);
-            flushes_.Start(handles_[i].Staged.get());
+            work_.Flush(handles_[i].Staged.get());
         }
 }
 
@@ -193,7 +213,7 @@ void FileTransaction::Swap()
         }
     }
     // Every staged file is on disk before the record says the swap may be completed.
-    if (flushes_.Wait() != ERROR_SUCCESS) {
+    if (work_.Wait() != ERROR_SUCCESS) {
         RollBack();
         throw EWriteError("Stream write error");
     }
@@ -223,8 +243,11 @@ void FileTransaction::Commit() noexcept
     // The set-aside copies go when their handles close. One that can't be marked (read-only,
     // or a running program's image) is left to the deletion by name below.
     for (size_t i = 0; i < handles_.size(); ++i)
-        if (handles_[i].Earlier && MarkForDeletion(handles_[i].Earlier.get()) == ERROR_SUCCESS)
+        if (handles_[i].Earlier && MarkForDeletion(handles_[i].Earlier.get()) == ERROR_SUCCESS) {
             plan_.Entries[i].Aside.clear();
+            work_.Close(handles_[i].Earlier.release());
+        }
+    work_.Wait();
     handles_.clear();
     CleanPlan(plan_);
     record_.Remove();
@@ -233,7 +256,7 @@ void FileTransaction::Commit() noexcept
 void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
-    flushes_.Wait();
+    work_.Wait();
     handles_.clear();
     if (!begun_) {
         for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)

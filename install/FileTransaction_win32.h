@@ -50,10 +50,11 @@ public:
     // installation (an earlier file at `name` is the caller's to Retire()).
     std::wstring Scratch(const std::wstring& name);
 
-    // Writes the record of every planned name and flushes it; nothing may be written before.
-    // Raises EFCreateError "Cannot create file "%s". %s" naming `reportAs` (the file the
-    // sequence writes first, the one a user knows) with the system's text, and EWriteError.
-    void Begin(const std::wstring& reportAs);
+    // Writes the record of every planned name, pauses `pauseMs` while it is flushed, and
+    // returns once it is on disk; nothing may be written before. Raises EFCreateError "Cannot
+    // create file "%s". %s" naming `reportAs` (the file the sequence writes first, the one a
+    // user knows) with the system's text, and EWriteError.
+    void Begin(const std::wstring& reportAs, DWORD pauseMs);
 
     // Takes the open handle of the staged file `staged` (a name Replace() returned), written
     // whole, and starts flushing it on a thread of the system's pool; the swap renames it
@@ -69,8 +70,9 @@ public:
     // flush failed, everything is rolled back and EWriteError "Stream write error" raised.
     void Swap();
 
-    // Deletes what was set aside, through the handles the swap renamed it with (a file a
-    // running program holds is deleted at the next restart instead), then the record. Nothing is undone afterwards. Never raises.
+    // Deletes what was set aside, through the handles the swap renamed it with, closed side by
+    // side on the pool (a file a running program holds is deleted at the next restart
+    // instead), then the record. Nothing is undone afterwards. Never raises.
     void Commit() noexcept;
 
     // Undoes everything, as described above, then removes the record and the folders created
@@ -79,30 +81,39 @@ public:
     void RollBack() noexcept;
 
 private:
-    // Flushes that run on the system's thread pool while the caller goes on; each handle must
-    // stay open until Wait() has returned.
-    class BackgroundFlushes {
+    // Work on open files that runs on the system's thread pool while the caller goes on, each
+    // file waiting on the disk by itself: flushes, and the closes that delete set-aside copies
+    // (the last close frees the file's space). A flushed handle must stay open until Wait() has
+    // returned. Done here when no thread can take it.
+    class BackgroundWork {
     public:
-        BackgroundFlushes();
-        ~BackgroundFlushes() { Wait(); }
-        BackgroundFlushes(const BackgroundFlushes&) = delete;
-        BackgroundFlushes& operator=(const BackgroundFlushes&) = delete;
-        // Starts making `file` durable; flushes it here when no thread can take it.
-        void Start(HANDLE file);
-        // Waits until every flush started has ended: ERROR_SUCCESS, or the code of one that
+        BackgroundWork() = default;
+        ~BackgroundWork() { Wait(); }
+        BackgroundWork(const BackgroundWork&) = delete;
+        BackgroundWork& operator=(const BackgroundWork&) = delete;
+        // Starts making `file` durable.
+        void Flush(HANDLE file) { Start(file, false); }
+        // Takes `file` and closes it.
+        void Close(HANDLE file) { Start(file, true); }
+        // Waits until everything started has ended: ERROR_SUCCESS, or the code of a flush that
         // failed.
         DWORD Wait();
 
     private:
         struct Job {
             HANDLE File;
-            BackgroundFlushes* Flushes;
+            bool Close;
+            BackgroundWork* Work;
         };
+        void Start(HANDLE file, bool close);
+        // Flushes or closes as `job` says.
+        void Do(const Job& job);
         static DWORD WINAPI Run(void* started);
-        // Keeps the code of the first flush that failed.
-        void Note(BOOL flushed);
-        UniqueHandle ended_;  // a semaphore: one count per flush that has ended
-        unsigned pending_ = 0;
+        // Enough for the jobs of one wait (the staged files, or the set-aside copies); more
+        // are done here.
+        Job jobs_[24];
+        unsigned used_ = 0;
+        volatile LONG running_ = 0;
         volatile LONG failure_ = ERROR_SUCCESS;
     };
 
@@ -113,9 +124,9 @@ private:
         UniqueFile Earlier, Staged;
     };
     std::vector<Handles> handles_;
-    // Declared after the handles: destroyed first, it waits for the flushes still running on
+    // Declared after the handles: destroyed first, it waits for the work still running on
     // them.
-    BackgroundFlushes flushes_;
+    BackgroundWork work_;
     TransactionPlan plan_;
     TransactionRecord record_;
     bool begun_ = false;

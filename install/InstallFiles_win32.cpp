@@ -69,14 +69,14 @@ void PlanFiles(FileTransaction& files, const std::wstring& installFolder,
 
 // The new files, each written whole under its staged name and handed to the transaction, which
 // flushes it in the background while the next one is written and keeps it open for the swap.
-// The pauses give a messenger closed a moment ago (or a virus scanner) time to let go of the
-// files the swap renames; they come before it, so the installation stays whole meanwhile.
+// The pause before the pictures, as the first one (made by Begin() while the record is flushed),
+// gives a messenger closed a moment ago (or a virus scanner) time to let go of the files the swap
+// renames; both come before the swap, so the installation stays whole meanwhile.
 void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPayloadCount],
                       const std::wstring (&installFiles)[kInstallFileCount],
                       const std::wstring (&sharedFiles)[kSharedFileCount])
 {
     UniqueFile written;
-    ::Sleep(100);
     for (size_t i = 0; i < kPayloadCount; ++i) {
         WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false);
         InflateFile(payloads[i].Stream, payloads[i].Target, &written);
@@ -117,7 +117,7 @@ void InstallFiles()
         PayloadNames payloads[kPayloadCount];
         std::wstring installFiles[kInstallFileCount], sharedFiles[kSharedFileCount];
         PlanFiles(files, installFolder, sharedFolder, payloads, installFiles, sharedFiles);
-        files.Begin(installFolder + kPayloads[0].StreamFile);
+        files.Begin(installFolder + kPayloads[0].StreamFile, 100);  // the first pause
         WriteStagedFiles(files, payloads, installFiles, sharedFiles);
         files.Swap();
         files.Commit();
