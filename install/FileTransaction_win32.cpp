@@ -44,42 +44,32 @@ HANDLE jobEnded = nullptr;
 
 void FileTransaction::BackgroundWork::Start(HANDLE file, bool close)
 {
+    if (used_ == std::size(jobs_))
+        Wait();
     if (!jobEnded)
         jobEnded = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (jobEnded && used_ < std::size(jobs_)) {
-        Job& job = jobs_[used_];
-        job = {file, close, this};
-        ::InterlockedIncrement(&running_);
-        if (::QueueUserWorkItem(Run, &job, WT_EXECUTEDEFAULT)) {
-            ++used_;
-            return;
-        }
-        ::InterlockedDecrement(&running_);
-    }
-    Do({file, close, this});
+    Job& job = jobs_[used_++];
+    job = {file, close, this};
+    ::InterlockedIncrement(&running_);
+    if (!jobEnded || !::QueueUserWorkItem(Run, &job, WT_EXECUTEDEFAULT))
+        Run(&job);
 }
 
 DWORD WINAPI FileTransaction::BackgroundWork::Run(void* started)
 {
     const Job& job = *static_cast<Job*>(started);
-    job.Work->Do(job);
-    // The last thing done with the object: Wait() may return and its owner go.
-    ::InterlockedDecrement(&job.Work->running_);
-    ::SetEvent(jobEnded);
-    return 0;
-}
-
-void FileTransaction::BackgroundWork::Do(const Job& job)
-{
+    BackgroundWork& work = *job.Work;
     if (job.Close) {
         ::CloseHandle(job.File);
-        return;
+    } else if (!::FlushFileBuffers(job.File)) {
+        const DWORD code = ::GetLastError();
+        ::InterlockedCompareExchange(&work.failure_, static_cast<LONG>(code ? code : ERROR_WRITE_FAULT),
+                                     ERROR_SUCCESS);
     }
-    if (::FlushFileBuffers(job.File))
-        return;
-    const DWORD code = ::GetLastError();
-    ::InterlockedCompareExchange(&failure_, static_cast<LONG>(code ? code : ERROR_WRITE_FAULT),
-                                 ERROR_SUCCESS);
+    // The last thing done with the object: Wait() may return and its owner go.
+    ::InterlockedDecrement(&work.running_);
+    ::SetEvent(jobEnded);
+    return 0;
 }
 
 DWORD FileTransaction::BackgroundWork::Wait()
@@ -167,7 +157,7 @@ void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
             record_.Remove();
     }
     if (code == ERROR_DISK_FULL)
-        throw EWriteError("Stream write error");
+        RaiseWriteError();
     if (code != ERROR_SUCCESS)
         RaiseCannotCreate(reportAs, code);
     begun_ = true;
@@ -215,7 +205,7 @@ void FileTransaction::Swap()
     // Every staged file is on disk before the record says the swap may be completed.
     if (work_.Wait() != ERROR_SUCCESS) {
         RollBack();
-        throw EWriteError("Stream write error");
+        RaiseWriteError();
     }
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {

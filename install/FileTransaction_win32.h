@@ -84,7 +84,7 @@ private:
     // Work on open files that runs on the system's thread pool while the caller goes on, each
     // file waiting on the disk by itself: flushes, and the closes that delete set-aside copies
     // (the last close frees the file's space). A flushed handle must stay open until Wait() has
-    // returned. Done here when no thread can take it.
+    // returned.
     class BackgroundWork {
     public:
         BackgroundWork() = default;
@@ -106,11 +106,11 @@ private:
             BackgroundWork* Work;
         };
         void Start(HANDLE file, bool close);
-        // Flushes or closes as `job` says.
-        void Do(const Job& job);
+        // Flushes or closes as the Job at `started` says; on the pool, or here when no thread
+        // can take it.
         static DWORD WINAPI Run(void* started);
-        // Enough for the jobs of one wait (the staged files, or the set-aside copies); more
-        // are done here.
+        // Enough for the jobs of one wait (the staged files, or the set-aside copies); one more
+        // waits for those before.
         Job jobs_[24];
         unsigned used_ = 0;
         volatile LONG running_ = 0;
