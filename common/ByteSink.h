@@ -9,9 +9,3 @@ public:
     // medium that takes fewer).
     virtual void Write(const void* data, size_t size) = 0;
 };
-
-// Takes every byte and keeps none: what a stream is inflated into when only its soundness counts.
-class DiscardSink : public ByteSink {
-public:
-    void Write(const void*, size_t) override {}
-};

@@ -9,6 +9,11 @@ namespace {
 constexpr size_t kMaxIo = 1u << 30;
 }  // namespace
 
+void RaiseWriteError()
+{
+    throw EWriteError("Stream write error");
+}
+
 FileSource::FileSource(const std::wstring& path)
 {
     const DWORD code = SafeOpen(path, GENERIC_READ, FILE_SHARE_READ, file_);
@@ -46,7 +51,7 @@ void FileSink::Write(const void* data, size_t size)
         const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
         DWORD put = 0;
         if (!file_ || !::WriteFile(file_.get(), p, want, &put, nullptr) || put != want)
-            throw EWriteError("Stream write error");
+            RaiseWriteError();
         p += put;
         size -= put;
     }
@@ -55,7 +60,7 @@ void FileSink::Write(const void* data, size_t size)
 void FileSink::Flush()
 {
     if (!file_ || !::FlushFileBuffers(file_.get()))
-        throw EWriteError("Stream write error");
+        RaiseWriteError();
 }
 
 bool FileExists(const std::wstring& path)

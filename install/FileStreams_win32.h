@@ -27,6 +27,8 @@ class EWriteError : public Exception {
 public:
     using Exception::Exception;
 };
+// Raises EWriteError "Stream write error".
+[[noreturn]] void RaiseWriteError();
 // "Stream read error".
 class EReadError : public Exception {
 public:

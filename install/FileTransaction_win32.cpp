@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "common/CodePage_win32.h"
 #include "common/DecimalText.h"
 #include "common/PathParts.h"
@@ -34,7 +36,49 @@ bool IsFree(const std::wstring& path)
     throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
                                SystemErrorText(code).c_str()));
 }
+
+// Set by a job of the pool when it has ended. Never closed: a job may still set it after the
+// work it belonged to was waited for and gone.
+HANDLE jobEnded = nullptr;
 }  // namespace
+
+void FileTransaction::BackgroundWork::Start(HANDLE file, bool close)
+{
+    if (used_ == std::size(jobs_))
+        Wait();
+    if (!jobEnded)
+        jobEnded = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    Job& job = jobs_[used_++];
+    job = {file, close, this};
+    ::InterlockedIncrement(&running_);
+    if (!jobEnded || !::QueueUserWorkItem(Run, &job, WT_EXECUTEDEFAULT))
+        Run(&job);
+}
+
+DWORD WINAPI FileTransaction::BackgroundWork::Run(void* started)
+{
+    const Job& job = *static_cast<Job*>(started);
+    BackgroundWork& work = *job.Work;
+    if (job.Close) {
+        ::CloseHandle(job.File);
+    } else if (!::FlushFileBuffers(job.File)) {
+        const DWORD code = ::GetLastError();
+        ::InterlockedCompareExchange(&work.failure_, static_cast<LONG>(code ? code : ERROR_WRITE_FAULT),
+                                     ERROR_SUCCESS);
+    }
+    // The last thing done with the object: Wait() may return and its owner go.
+    ::InterlockedDecrement(&work.running_);
+    ::SetEvent(jobEnded);
+    return 0;
+}
+
+DWORD FileTransaction::BackgroundWork::Wait()
+{
+    while (running_ != 0)
+        ::WaitForSingleObject(jobEnded, INFINITE);
+    used_ = 0;
+    return static_cast<DWORD>(failure_);
+}
 
 FileTransaction::~FileTransaction()
 {
@@ -102,11 +146,18 @@ std::wstring FileTransaction::Scratch(const std::wstring& name)
     return plan_.Entries.back().Staged;
 }
 
-void FileTransaction::Begin(const std::wstring& reportAs)
+void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
 {
-    const DWORD code = record_.Create(FolderOf(reportAs) + kTransactionRecordFile, plan_);
+    DWORD code = record_.Create(FolderOf(reportAs) + kTransactionRecordFile, plan_);
+    if (code == ERROR_SUCCESS) {
+        work_.Flush(record_.Handle());
+        ::Sleep(pauseMs);
+        code = work_.Wait();
+        if (code != ERROR_SUCCESS)
+            record_.Remove();
+    }
     if (code == ERROR_DISK_FULL)
-        throw EWriteError("Stream write error");
+        RaiseWriteError();
     if (code != ERROR_SUCCESS)
         RaiseCannotCreate(reportAs, code);
     begun_ = true;
@@ -116,8 +167,10 @@ void FileTransaction::Begin(const std::wstring& reportAs)
 void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
 {
     for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
-        if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged)
+        if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged) {
             handles_[i].Staged = std::move(file);
+            work_.Flush(handles_[i].Staged.get());
+        }
 }
 
 void FileTransaction::Swap()
@@ -149,6 +202,11 @@ void FileTransaction::Swap()
             RaiseCannotCreate(e.Target, code);
         }
     }
+    // Every staged file is on disk before the record says the swap may be completed.
+    if (work_.Wait() != ERROR_SUCCESS) {
+        RollBack();
+        RaiseWriteError();
+    }
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {
         RollBack();
@@ -175,8 +233,11 @@ void FileTransaction::Commit() noexcept
     // The set-aside copies go when their handles close. One that can't be marked (read-only,
     // or a running program's image) is left to the deletion by name below.
     for (size_t i = 0; i < handles_.size(); ++i)
-        if (handles_[i].Earlier && MarkForDeletion(handles_[i].Earlier.get()) == ERROR_SUCCESS)
+        if (handles_[i].Earlier && MarkForDeletion(handles_[i].Earlier.get()) == ERROR_SUCCESS) {
             plan_.Entries[i].Aside.clear();
+            work_.Close(handles_[i].Earlier.release());
+        }
+    work_.Wait();
     handles_.clear();
     CleanPlan(plan_);
     record_.Remove();
@@ -185,6 +246,7 @@ void FileTransaction::Commit() noexcept
 void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
+    work_.Wait();
     handles_.clear();
     if (!begun_) {
         for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)

@@ -1,7 +1,8 @@
 #pragma once
 // The file steps of an install as one transaction that a kill cannot leave half done. Every new
-// file is written completely, and flushed, under a staged name beside its target; only then
-// are the names swapped: each earlier file renamed aside ("<name>.old", "<name>.old2", ...),
+// file is written completely under a staged name beside its target and flushed (in the
+// background, while the next one is written); only when every flush has ended are the names
+// swapped: each earlier file renamed aside ("<name>.old", "<name>.old2", ...),
 // each staged file renamed to its target. The installation is not whole only during those
 // renames. A durable record (TransactionRecord_win32.h) lists every name before the first
 // file is written, so that a run cut short is finished or undone by the next one.
@@ -49,25 +50,29 @@ public:
     // installation (an earlier file at `name` is the caller's to Retire()).
     std::wstring Scratch(const std::wstring& name);
 
-    // Writes the record of every planned name and flushes it; nothing may be written before.
-    // Raises EFCreateError "Cannot create file "%s". %s" naming `reportAs` (the file the
-    // sequence writes first, the one a user knows) with the system's text, and EWriteError.
-    void Begin(const std::wstring& reportAs);
+    // Writes the record of every planned name, pauses `pauseMs` while it is flushed, and
+    // returns once it is on disk; nothing may be written before. Raises EFCreateError "Cannot
+    // create file "%s". %s" naming `reportAs` (the file the sequence writes first, the one a
+    // user knows) with the system's text, and EWriteError.
+    void Begin(const std::wstring& reportAs, DWORD pauseMs);
 
     // Takes the open handle of the staged file `staged` (a name Replace() returned), written
-    // whole and flushed, so that the swap renames it through that handle, with no one able
-    // to open the file meanwhile. A staged file not handed over is opened by the swap.
+    // whole, and starts flushing it on a thread of the system's pool; the swap renames it
+    // through that handle, with no one able to open the file meanwhile. A staged file not
+    // handed over (written and flushed by the caller) is opened by the swap.
     void Keep(const std::wstring& staged, UniqueFile file);
 
-    // Deletes the scratch files, opens and checks every name to be renamed, marks the record,
-    // then swaps the names: earlier files aside, staged files into place, in the order planned.
-    // When a name can't be opened for renaming (a file held open without delete sharing, a
-    // link planted under the name) or renamed, everything is rolled back and EFCreateError
-    // "Cannot create file "%s". %s" names that file.
+    // Deletes the scratch files, opens and checks every name to be renamed, waits for every
+    // flush Keep() started, marks the record, then swaps the names: earlier files aside, staged
+    // files into place, in the order planned. When a name can't be opened for renaming (a file
+    // held open without delete sharing, a link planted under the name) or renamed, everything
+    // is rolled back and EFCreateError "Cannot create file "%s". %s" names that file; when a
+    // flush failed, everything is rolled back and EWriteError "Stream write error" raised.
     void Swap();
 
-    // Deletes what was set aside, through the handles the swap renamed it with (a file a
-    // running program holds is deleted at the next restart instead), then the record. Nothing is undone afterwards. Never raises.
+    // Deletes what was set aside, through the handles the swap renamed it with, closed side by
+    // side on the pool (a file a running program holds is deleted at the next restart
+    // instead), then the record. Nothing is undone afterwards. Never raises.
     void Commit() noexcept;
 
     // Undoes everything, as described above, then removes the record and the folders created
@@ -76,6 +81,42 @@ public:
     void RollBack() noexcept;
 
 private:
+    // Work on open files that runs on the system's thread pool while the caller goes on, each
+    // file waiting on the disk by itself: flushes, and the closes that delete set-aside copies
+    // (the last close frees the file's space). A flushed handle must stay open until Wait() has
+    // returned.
+    class BackgroundWork {
+    public:
+        BackgroundWork() = default;
+        ~BackgroundWork() { Wait(); }
+        BackgroundWork(const BackgroundWork&) = delete;
+        BackgroundWork& operator=(const BackgroundWork&) = delete;
+        // Starts making `file` durable.
+        void Flush(HANDLE file) { Start(file, false); }
+        // Takes `file` and closes it.
+        void Close(HANDLE file) { Start(file, true); }
+        // Waits until everything started has ended: ERROR_SUCCESS, or the code of a flush that
+        // failed.
+        DWORD Wait();
+
+    private:
+        struct Job {
+            HANDLE File;
+            bool Close;
+            BackgroundWork* Work;
+        };
+        void Start(HANDLE file, bool close);
+        // Flushes or closes as the Job at `started` says; on the pool, or here when no thread
+        // can take it.
+        static DWORD WINAPI Run(void* started);
+        // Enough for the jobs of one wait (the staged files, or the set-aside copies); one more
+        // waits for those before.
+        Job jobs_[24];
+        unsigned used_ = 0;
+        volatile LONG running_ = 0;
+        volatile LONG failure_ = ERROR_SUCCESS;
+    };
+
     std::wstring FreeName(const std::wstring& path, const wchar_t* suffix) const;
 
     // Per entry of the plan: the earlier file and the staged file, open with delete access.
@@ -83,6 +124,9 @@ private:
         UniqueFile Earlier, Staged;
     };
     std::vector<Handles> handles_;
+    // Declared after the handles: destroyed first, it waits for the work still running on
+    // them.
+    BackgroundWork work_;
     TransactionPlan plan_;
     TransactionRecord record_;
     bool begun_ = false;

@@ -6,7 +6,6 @@
 
 #include "common/CodePage_win32.h"
 #include "common/PathParts.h"
-#include "common/Resources_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "install/FileStreams_win32.h"
 #include "install/FileTransaction_win32.h"
@@ -68,43 +67,34 @@ void PlanFiles(FileTransaction& files, const std::wstring& installFolder,
         sharedFiles[i] = files.Replace(sharedFolder + kSharedDataFiles[i].FileName);
 }
 
-// The new files, each written whole and flushed under its staged name and kept open for the
-// swap. The pauses give a messenger closed a moment ago (or a virus scanner) time to let go of
-// the files the swap renames; they come before it, so the installation stays whole meanwhile.
+// The new files, each written whole under its staged name and handed to the transaction, which
+// flushes it in the background while the next one is written and keeps it open for the swap.
+// The pause before the pictures, as the first one (made by Begin() while the record is flushed),
+// gives a messenger closed a moment ago (or a virus scanner) time to let go of the files the swap
+// renames; both come before the swap, so the installation stays whole meanwhile.
 void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPayloadCount],
                       const std::wstring (&installFiles)[kInstallFileCount],
                       const std::wstring (&sharedFiles)[kSharedFileCount])
 {
     UniqueFile written;
-    ::Sleep(100);
     for (size_t i = 0; i < kPayloadCount; ++i) {
         WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false);
         InflateFile(payloads[i].Stream, payloads[i].Target, &written);
         files.Keep(payloads[i].Target, std::move(written));
     }
     for (size_t i = 0; i < kInstallFileCount; ++i) {
-        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], true,
+        WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], false,
                           &written);
         files.Keep(installFiles[i], std::move(written));
     }
     ::Sleep(100);
     for (size_t i = 0; i < kSharedFileCount; ++i) {
-        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i], true,
+        WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i], false,
                           &written);
         files.Keep(sharedFiles[i], std::move(written));
     }
 }
 }  // namespace
-
-void CheckInstallResources()
-{
-    for (const PayloadEntry& p : kPayloads)
-        CheckResourceStream(p.Resource);
-    for (const RawFileEntry& f : kInstallFolderFiles)
-        static_cast<void>(ResourceStream(f.Resource, f.Type));
-    for (const RawFileEntry& f : kSharedDataFiles)
-        static_cast<void>(ResourceStream(f.Resource, f.Type));
-}
 
 void InstallFiles()
 {
@@ -116,7 +106,6 @@ void InstallFiles()
     FinishInterruptedInstall();
     RegistryPathText(installFolder);
     RefuseLinkedFolder(sharedFolder);
-    CheckInstallResources();
 
     {
         // Nobody else can change the two folders while the run works in them.
@@ -128,7 +117,7 @@ void InstallFiles()
         PayloadNames payloads[kPayloadCount];
         std::wstring installFiles[kInstallFileCount], sharedFiles[kSharedFileCount];
         PlanFiles(files, installFolder, sharedFolder, payloads, installFiles, sharedFiles);
-        files.Begin(installFolder + kPayloads[0].StreamFile);
+        files.Begin(installFolder + kPayloads[0].StreamFile, 100);  // the first pause
         WriteStagedFiles(files, payloads, installFiles, sharedFiles);
         files.Swap();
         files.Commit();

@@ -10,11 +10,14 @@
 // Resources are read from ResourceModule(). Raised before anything is written:
 // ESpecialFolderError (program files or common application data unknown), ERegistryException
 // (an install folder the system code page can't spell), EFolderLinkError (a shared folder that
-// is a link), and EResNotFound or EZlibError from the check of every resource the sequence
-// reads (every payload stream is inflated to its end in memory first).
+// is a link).
 // The file steps are one transaction (FileTransaction_win32.h): every new file is written whole
 // under a staged name, then the names are swapped, the earlier files set aside rather than
-// deleted. An error there (EFCreateError, EFOpenError, EWriteError, ...) removes what the run
+// deleted. Nothing the earlier installation holds is touched before every new file is written,
+// flushed and, for a payload, inflated to its end and checksum: a damaged or missing resource
+// (EZlibError, EResNotFound "Resource %s not found") is met while the staged files are written,
+// in the order the sequence reads them. An error there (EFCreateError, EFOpenError,
+// EWriteError, EZlibError, EResNotFound, ...) removes what the run
 // wrote, puts the earlier files back and removes the folders it created that are empty, so the
 // folders hold either the earlier files or, once the file steps are done, the complete new
 // set; the set-aside files are then deleted (or, when a running program holds one, deleted at
@@ -23,12 +26,6 @@
 // EIntfCastError) ends the sequence there and leaves the new files and the records and links
 // written before it.
 void InstallFiles();
-
-// The check InstallFiles makes first: every resource it reads is looked up, in the order it
-// reads them, and every payload stream is inflated to its end and checksum from the resource's
-// memory into nothing. Raises the error the sequence would meet first (EResNotFound
-// "Resource %s not found", EZlibError); touches no file.
-void CheckInstallResources();
 
 // The final steps of InstallFiles, in their order: the uninstall entry, the program and Start
 // menu links, the autostart value, the install path, the default settings and the first-run

@@ -53,12 +53,5 @@ uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetP
                      UniqueFile* keep)
 {
     FileSource source(streamPath);
-    return WriteNewFile(targetPath, true, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
-}
-
-void CheckResourceStream(const char* name)
-{
-    ResourceStream resource(name, "ZIP");
-    DiscardSink sink;
-    InflateStream(resource, sink);
+    return WriteNewFile(targetPath, !keep, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
 }

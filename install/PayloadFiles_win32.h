@@ -19,12 +19,7 @@ void WriteResourceFile(const char* name, const char* type, const std::wstring& p
 // closed before returning. Returns the number of bytes written to the target.
 // Raises EFOpenError (stream file), EFCreateError (target), EZlibError, EWriteError. When the
 // inflation fails after the target was created, the target is removed; the stream file is
-// always left as it is. With `keep` the target stays open, as WriteResourceFile keeps it.
+// always left as it is. The target is flushed before it is closed; with `keep` it stays open
+// unflushed instead, as WriteResourceFile keeps it, for the caller to make durable.
 uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath,
                      UniqueFile* keep = nullptr);
-
-// Inflates the "ZIP" resource `name` (from ResourceModule()) to the end of its zlib stream and
-// checks its Adler-32, straight from the resource's memory; nothing is kept and no file is
-// touched. Raises what InflateFile would raise for the same bytes: EResNotFound
-// "Resource %s not found", EZlibError.
-void CheckResourceStream(const char* name);

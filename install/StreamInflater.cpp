@@ -8,7 +8,9 @@
 
 EZlibError::EZlibError(int code) : Exception(zError(code)), code_(code) {}
 
-uint64_t InflateStream(ByteSource& source, ByteSink& sink)
+// Kept out of line: the installer calls it from one place, where inlined it pushed larger
+// functions out of line and made the program bigger.
+__attribute__((noinline)) uint64_t InflateStream(ByteSource& source, ByteSink& sink)
 {
     std::unique_ptr<Bytef[]> in(new Bytef[kInflateBlockSize]);
     std::unique_ptr<Bytef[]> out(new Bytef[kInflateBlockSize]);

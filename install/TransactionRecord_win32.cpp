@@ -41,7 +41,7 @@ DWORD DeleteIfThere(const std::wstring& path)
     return IsMissing(code) ? ERROR_SUCCESS : code;
 }
 
-DWORD WriteText(HANDLE file, const std::wstring& text)
+DWORD WriteText(HANDLE file, const std::wstring& text, bool flush = true)
 {
     DWORD put = 0;
     const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -49,7 +49,7 @@ DWORD WriteText(HANDLE file, const std::wstring& text)
         return ::GetLastError();
     if (put != bytes)
         return ERROR_DISK_FULL;
-    return ::FlushFileBuffers(file) ? ERROR_SUCCESS : ::GetLastError();
+    return !flush || ::FlushFileBuffers(file) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 const wchar_t* StateLine(SwapState state)
@@ -219,7 +219,7 @@ DWORD TransactionRecord::Create(const std::wstring& path, const TransactionPlan&
     const DWORD created = SafeCreateFile(path, file_);
     if (created != ERROR_SUCCESS)
         return created;
-    const DWORD written = WriteText(file_.get(), text);
+    const DWORD written = WriteText(file_.get(), text, false);
     if (written != ERROR_SUCCESS)
         Remove();
     return written;
@@ -232,8 +232,10 @@ DWORD TransactionRecord::Mark(SwapState state)
 
 void TransactionRecord::Remove() noexcept
 {
+    // Through the handle it was created with, where that may delete; by its name otherwise.
+    const bool marked = file_ && MarkForDeletion(file_.get()) == ERROR_SUCCESS;
     file_.reset();
-    if (!path_.empty())
+    if (!marked && !path_.empty())
         SafeDeleteFile(path_);
     path_.clear();
 }

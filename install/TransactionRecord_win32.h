@@ -48,9 +48,10 @@ std::wstring TransactionRecordPath();
 // The open record of a running transaction.
 class TransactionRecord {
 public:
-    // Creates the record at `path` (a link there is refused) with `plan`, and flushes it.
-    // Returns the system's error code (ERROR_SUCCESS when it is on disk).
+    // Creates the record at `path` (a link there is refused) and writes `plan` to it; the
+    // caller flushes Handle() before it writes any other file. Returns the system's error code.
     DWORD Create(const std::wstring& path, const TransactionPlan& plan);
+    HANDLE Handle() const { return file_.get(); }
     // Appends the new state and flushes it; ERROR_SUCCESS or the system's code.
     DWORD Mark(SwapState state);
     // Closes the record and deletes it.

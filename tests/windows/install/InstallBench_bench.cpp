@@ -1,6 +1,6 @@
 // Benchmark of the install sequence under Wine: how fast the engine extracts the payloads
-// compared with plain zlib inflation of the same streams; what the check of the resources
-// costs against the whole sequence, and the sequence against a floor for the same file work;
+// compared with plain zlib inflation of the same streams; the sequence against a floor for the
+// same file work;
 // and how much memory extraction needs for a payload of 4 MiB against one of 256 MiB (each
 // measured in a child process of its own).
 //
@@ -118,18 +118,15 @@ void FloorFileSteps(const std::wstring& installFolder, const std::wstring& share
         ::DeleteFileW((installFolder + p.StreamFile).c_str());
 }
 
-// The check against the whole sequence (over the installation of the round before), less its
-// two pauses, and against the floor, side by side in every round.
+// The whole sequence (over the installation of the round before), less its two pauses, against
+// the floor, side by side in every round.
 void MeasureSequence(int rounds)
 {
     const std::wstring installFolder = InstallFolder(), sharedFolder = SharedDataFolder();
     InstallFiles();  // the folders exist and hold an installation from here on
-    std::vector<double> check, sequence, pause, finalSteps, floor;
+    std::vector<double> sequence, pause, finalSteps, floor;
     for (int r = 0; r < rounds; ++r) {
         double t0 = Now();
-        CheckInstallResources();
-        check.push_back(Now() - t0);
-        t0 = Now();
         FloorFileSteps(installFolder, sharedFolder);
         floor.push_back(Now() - t0);
         t0 = Now();
@@ -147,19 +144,17 @@ void MeasureSequence(int rounds)
     std::vector<double> ratio;
     for (int r = 0; r < rounds; ++r)
         ratio.push_back((sequence[r] - 2 * pause[r] - finalSteps[r]) / floor[r]);
-    const double c = Median(check) * 1000, p = Median(pause) * 1000, f = Median(floor) * 1000;
+    const double p = Median(pause) * 1000, f = Median(floor) * 1000;
     const double whole = Median(sequence) * 1000, lessPauses = whole - 2 * p;
     const double files = lessPauses - Median(finalSteps) * 1000;
     std::printf("install sequence over an earlier installation, median of %d rounds:\n", rounds);
-    std::printf("  check of the resources alone          %8.1f ms  (%.1f %% of the sequence less pauses)\n",
-                c, 100 * c / lessPauses);
     std::printf("  whole InstallFiles                    %8.1f ms  (pauses measured at %.1f ms each)\n",
                 whole, p);
     std::printf("  sequence less its two pauses          %8.1f ms  (%.2f x the floor)\n", lessPauses,
                 lessPauses / f);
     std::printf("    of which the final steps            %8.1f ms  (registry records and links)\n",
                 Median(finalSteps) * 1000);
-    std::printf("    of which the file steps with check  %8.1f ms  (%.2f x the floor)\n", files,
+    std::printf("    of which the file steps             %8.1f ms  (%.2f x the floor)\n", files,
                 files / f);
     std::printf("  floor: plain zlib + the same writes   %8.1f ms\n", f);
     std::printf("  file steps / floor, round by round    %8.2f x  (median)\n", Median(ratio));

@@ -414,8 +414,8 @@ TEST_F(InstallFilesRun, DamagedResourcesLeaveAnEarlierInstallationAsItWas)
 {
     MakeEarlierInstallation();
     const Snapshot earlier = TakeSnapshot();
-    // Held as a running copy holds its image: the damage is reported before the sequence
-    // reaches the first file, which could not be set aside.
+    // Held as a running copy holds its image: the damage is met while the new files are
+    // written, before the swap would find that this file can't be set aside.
     const std::string messenger = TestInstallFolder() + "Marlowind.exe";
     HANDLE held = ::CreateFileA(messenger.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -441,7 +441,7 @@ TEST_F(InstallFilesRun, DamagedResourcesWriteNothingOnACleanMachine)
     }
 }
 
-// Failures the check of the resources can't foresee, at different points of the file steps:
+// Failures of sound resources, at different points of the file steps:
 // the first earlier file held open without sharing, the last one (after the whole install
 // folder is written), a folder where a picture should be written, and a link another user
 // planted in place of a picture, which is refused and not followed.
@@ -498,32 +498,53 @@ TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
     }
 }
 
-// A real full disk: a 384 KiB tmpfs mounted over the install folder (the test runs as root)
-// holds the earlier files and the first new ones, and fills up while the theme is inflated (the
-// largest payload, whose size does not follow the programs' as the build changes).
+// Real disks running out of room (the test runs as root), mounted over the install folder with
+// the earlier files on them: a 384 KiB tmpfs fills up while the theme is inflated (the largest
+// payload, whose size does not follow the programs' as the build changes); a volume that takes
+// every write but finds no room behind it when the files are flushed, as a thin-provisioned disk
+// does (ext4 on a file in a tmpfs with 160 KiB to spare), fails the payloads' flushes.
 TEST_F(InstallFilesRun, FullDiskAmidTheFileStepsPutsTheEarlierInstallationBack)
 {
-    MakeEarlierInstallation();
     const std::string folder = TestInstallFolder();
     const std::string mountPoint = UnixPath(W(folder));
-    std::vector<std::pair<std::string, Bytes>> earlierFiles;
-    for (const std::string& name : FolderEntries(folder))
-        earlierFiles.push_back({name, ReadAll(folder + name)});
-    RunHostTool("mount", {"-t", "tmpfs", "-o", "size=384k", "tmpfs", mountPoint});
-    if (!WaitUntil([&] { return FolderEntries(folder).empty(); }))
-        GTEST_SKIP() << "a tmpfs can't be mounted here (needs root)";
-    for (const auto& f : earlierFiles)
-        WriteAll(folder + f.first, std::string(f.second.begin(), f.second.end()));
-    const Snapshot earlier = TakeSnapshot();
+    // The shell gets the folder as $0 and a place for the thin volume's backing as $1 (beside
+    // it); with no field splitting or globbing, the names need no quotes.
+    const std::string backing = mountPoint.substr(0, mountPoint.find_last_of('/', mountPoint.size() - 2)) +
+                                "/thin-volume";
+    const struct {
+        const char *Label, *Mount, *Unmount;
+    } cases[] = {
+        {"full tmpfs", "mount -t tmpfs -o size=384k tmpfs $0", "umount -l $0"},
+        {"thin volume",
+         "mkdir -p $1 && mount -t tmpfs tmpfs $1 && truncate -s 16M $1/img && "
+         "/sbin/mkfs.ext4 -q -O ^has_journal -N 64 -E lazy_itable_init=0 $1/img && "
+         "mount -o remount,size=$(($(du -k $1/img | cut -f1) + 160))k $1 && "
+         "mount -o loop,errors=continue $1/img $0 && rmdir $0/lost+found",
+         "umount -l $0; umount -l $1; rmdir $1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Label);
+        WipeInstallation();
+        MakeEarlierInstallation();
+        std::vector<std::pair<std::string, Bytes>> earlierFiles;
+        for (const std::string& name : FolderEntries(folder))
+            earlierFiles.push_back({name, ReadAll(folder + name)});
+        RunHostTool("sh", {"-c", std::string("IFS=; set -f; ") + c.Mount, mountPoint, backing});
+        if (!WaitUntil([&] { return FolderEntries(folder).empty(); }))
+            GTEST_SKIP() << "a file system can't be mounted here (needs root)";
+        for (const auto& f : earlierFiles)
+            WriteAll(folder + f.first, std::string(f.second.begin(), f.second.end()));
+        const Snapshot earlier = TakeSnapshot();
 
-    ResourceDll dll(MW_RES_FULL);
-    EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Stream write error");
-    EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
+        ResourceDll dll(MW_RES_FULL);
+        EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Stream write error");
+        EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
 
-    // Lazily: the Wine server may still hold the folder open. The tag lives on the tmpfs only.
-    WriteAll(folder + "on-tmpfs", "");
-    RunHostTool("umount", {"-l", mountPoint});
-    EXPECT_TRUE(WaitUntil([&] { return !PathIsFile(folder + "on-tmpfs"); }));
+        // Lazily: the Wine server may still hold the folder open. The tag lives on the mount only.
+        WriteAll(folder + "on-mount", "");
+        RunHostTool("sh", {"-c", std::string("IFS=; set -f; ") + c.Unmount, mountPoint, backing});
+        EXPECT_TRUE(WaitUntil([&] { return !PathIsFile(folder + "on-mount"); }));
+    }
 }
 
 // A program still running from an earlier file: its image can be renamed but not deleted, so
