@@ -490,6 +490,17 @@ def check_expected_install(s):
     print("install state: %d entries as expected" % len(rows))
 
 
+def check_ended(s, how, messenger_starts=False):
+    """The wizard ended by `how` with exit code 0 and both its windows are gone; with
+    `messenger_starts` (Close and Cancel open the installed messenger) the messenger runs."""
+    code = s.wait_exit()
+    check(code == 0, "%s: exit code %s" % (how, code))
+    check(not s.foreground() and not s.background(), "%s: both windows gone" % how)
+    if messenger_starts:
+        messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
+        wait_for(lambda: s.running(messenger), 30, "the messenger started by %s" % how, 0.5)
+
+
 def scenario_happy(s):
     reset_install(s)
     # A copy of the messenger already running from the install folder.
@@ -559,12 +570,8 @@ def scenario_cancel(s):
             s.click_button("next")
             s.wait_page(3, timeout=30)
         s.click_button("cancel")
-        code = s.wait_exit()
-        check(code == 0, "cancel on page %d: exit code %s" % (page, code))
-        check(not s.foreground() and not s.background(), "cancel on page %d: both windows gone" % page)
         # Cancel finishes as Close does: the messenger installed by the happy path starts.
-        messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
-        wait_for(lambda: s.running(messenger), 30, "the messenger started by Cancel", 0.5)
+        check_ended(s, "cancel on page %d" % page, messenger_starts=True)
         print("cancel on page %d ends the program and starts the installed messenger" % page)
         s.stop_wine()
 
@@ -615,15 +622,12 @@ def scenario_pointer(s):
     # A release on the close cross closes both windows and ends the program.
     s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
     s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
-    code = s.wait_exit()
-    check(code == 0, "close cross: exit code %s" % code)
-    check(not s.foreground() and not s.background(), "close cross: both windows gone")
+    check_ended(s, "close cross")
     print("the close cross ends the program")
 
 
 def scenario_keyboard(s):
     """The whole install with the keyboard alone, then Escape on page 1 and Alt+F4."""
-    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
     s.start_installer()
     s.key("Return")
     s.wait_page(2)
@@ -655,17 +659,14 @@ def scenario_keyboard(s):
     check(s.page_state()["page"] == 4 and s.installer.poll() is None,
           "keys typed during the install did nothing")
     s.key("Return")
-    check(s.wait_exit() == 0, "Close by Return: exit code 0")
-    wait_for(lambda: s.running(messenger), 30, "the messenger started by Return on Close", 0.5)
+    check_ended(s, "Return on Close", messenger_starts=True)
     check_expected_install(s)
     print("keyboard-only install done, the messenger started")
     s.stop_wine()
 
     s.start_installer()
     s.key("Escape")
-    check(s.wait_exit() == 0, "Escape on page 1: exit code 0")
-    check(not s.foreground() and not s.background(), "Escape: both windows gone")
-    wait_for(lambda: s.running(messenger), 30, "the messenger started by Escape", 0.5)
+    check_ended(s, "Escape on page 1", messenger_starts=True)
     print("Escape on page 1 ends the wizard as Cancel does")
     s.stop_wine()
 
@@ -673,8 +674,7 @@ def scenario_keyboard(s):
     s.key("Return")
     s.wait_page(2)
     s.key("alt+F4")
-    check(s.wait_exit() == 0, "Alt+F4: exit code 0")
-    check(not s.foreground() and not s.background(), "Alt+F4: both windows gone")
+    check_ended(s, "Alt+F4")
     print("Alt+F4 closes both windows")
 
 
@@ -994,7 +994,6 @@ def press_spoken(s, name, window="TSetupWizardH"):
 def scenario_accessible(s):
     """The whole install by the parts' default actions alone, then the background's cross."""
     reset_install(s)
-    messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
     s.start_installer()
     page = wait_spoken(s, ["Next", "Cancel"])
     check(page[0][0] == "Marlowind Setup Wizard" and page[1][0].startswith("The Installation"),
@@ -1012,16 +1011,14 @@ def scenario_accessible(s):
     check(page[1][0].startswith("Thank you."), "page 4 reads its text: %s" % page[1][0])
     s.wait_page(4, save="accessible-page4")
     press_spoken(s, "Close")
-    check(s.wait_exit() == 0, "Close through its object: exit code 0")
-    wait_for(lambda: s.running(messenger), 30, "the messenger started by Close", 0.5)
+    check_ended(s, "Close through its object", messenger_starts=True)
     check_expected_install(s)
     print("install through the accessibility interface done, the messenger started")
     s.stop_wine()
 
     s.start_installer()
     press_spoken(s, "Close", "TSetupWizard")
-    check(s.wait_exit() == 0, "the background's cross through its object: exit code 0")
-    check(not s.foreground() and not s.background(), "the cross: both windows gone")
+    check_ended(s, "the background's cross through its object")
     print("the background's close cross closes both windows")
 
 
@@ -1086,8 +1083,7 @@ def scale_run(s, dpi):
     close = s.scp(CLOSE_SPOT)
     s.press(bg[0] + close[0], bg[1] + close[1])
     s.release(bg[0] + close[0], bg[1] + close[1])
-    check(s.wait_exit() == 0, "%d DPI: the close cross ends the program" % dpi)
-    check(not s.foreground() and not s.background(), "%d DPI: both windows gone" % dpi)
+    check_ended(s, "%d DPI: the close cross" % dpi)
 
     # Cancel lies where Close does on page 4.
     s.start_installer()
