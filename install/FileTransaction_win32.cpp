@@ -169,12 +169,20 @@ void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
     for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
         if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged) {
             handles_[i].Staged = std::move(file);
-            work_.Flush(handles_[i].Staged.get());
+            unflushed_.push_back(handles_[i].Staged.get());
         }
+}
+
+void FileTransaction::StartFlushes()
+{
+    for (HANDLE file : unflushed_)
+        work_.Flush(file);
+    unflushed_.clear();
 }
 
 void FileTransaction::Swap()
 {
+    StartFlushes();
     for (const RecordEntry& e : plan_.Entries)
         if (e.Scratch)
             SafeDeleteFile(e.Staged);
@@ -247,6 +255,7 @@ void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
     work_.Wait();
+    unflushed_.clear();
     handles_.clear();
     if (!begun_) {
         for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)
