@@ -59,7 +59,8 @@ public:
     // Takes the open handle of the staged file `staged` (a name Replace() returned), written
     // whole; the swap renames it through that handle, with no one able to open the file
     // meanwhile. A staged file not handed over (written and flushed by the caller) is opened by
-    // the swap.
+    // the swap. A scratch file's handle (a name Scratch() returned) is kept for the swap to
+    // delete it through.
     void Keep(const std::wstring& staged, UniqueFile file);
 
     // Starts flushing every staged file handed over since the last call, each on a thread of
@@ -67,12 +68,13 @@ public:
     // writes that follow would slow them down. Swap() starts the flushes of the rest.
     void StartFlushes();
 
-    // Deletes the scratch files, opens and checks every name to be renamed, waits for every
-    // flush, marks the record, then swaps the names: earlier files aside, staged
-    // files into place, in the order planned. When a name can't be opened for renaming (a file
-    // held open without delete sharing, a link planted under the name) or renamed, everything
-    // is rolled back and EFCreateError "Cannot create file "%s". %s" names that file; when a
-    // flush failed, everything is rolled back and EWriteError "Stream write error" raised.
+    // Deletes the scratch files (through the handles Keep() took, else by name), opens and
+    // checks every name to be renamed, waits for every flush, marks the record, then swaps the
+    // names: earlier files aside, staged files into place, in the order planned. When a name
+    // can't be opened for renaming (a file held open without delete sharing, a link planted
+    // under the name) or renamed, everything is rolled back and EFCreateError "Cannot create
+    // file "%s". %s" names that file; when a flush failed, everything is rolled back and
+    // EWriteError "Stream write error" raised.
     void Swap();
 
     // Deletes what was set aside, through the handles the swap renamed it with, closed side by

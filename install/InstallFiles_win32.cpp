@@ -76,11 +76,14 @@ void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPa
                       const std::wstring (&installFiles)[kInstallFileCount],
                       const std::wstring (&sharedFiles)[kSharedFileCount])
 {
-    UniqueFile written;
+    UniqueFile written, stream;
     for (size_t i = 0; i < kPayloadCount; ++i) {
-        WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false);
-        InflateFile(payloads[i].Stream, payloads[i].Target, &written);
+        // The stream file is read back and, in the swap, deleted through the handle it was
+        // written with.
+        WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false, &stream);
+        InflateFile(stream, payloads[i].Target, &written);
         files.Keep(payloads[i].Target, std::move(written));
+        files.Keep(payloads[i].Stream, std::move(stream));
     }
     for (size_t i = 0; i < kInstallFileCount; ++i) {
         WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], false,
