@@ -167,23 +167,19 @@ void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
 void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
 {
     for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
-        if (plan_.Entries[i].Staged == staged) {
+        if (plan_.Entries[i].Staged == staged)
             handles_[i].Staged = std::move(file);
-            if (!plan_.Entries[i].Scratch)
-                unflushed_.push_back(handles_[i].Staged.get());
-        }
 }
 
 void FileTransaction::StartFlushes()
 {
-    for (HANDLE file : unflushed_)
-        work_.Flush(file);
-    unflushed_.clear();
+    for (size_t i = 0; i < handles_.size(); ++i)
+        if (handles_[i].Staged && !plan_.Entries[i].Scratch)
+            work_.Flush(handles_[i].Staged.get());
 }
 
 void FileTransaction::Swap()
 {
-    StartFlushes();
     // A scratch file handed over is deleted through its handle; by name when that can't be.
     for (size_t i = 0; i < plan_.Entries.size(); ++i) {
         RecordEntry& e = plan_.Entries[i];
@@ -264,7 +260,6 @@ void FileTransaction::RollBack() noexcept
 {
     finished_ = true;
     work_.Wait();
-    unflushed_.clear();
     handles_.clear();
     if (!begun_) {
         for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)

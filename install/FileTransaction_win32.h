@@ -63,9 +63,9 @@ public:
     // delete it through.
     void Keep(const std::wstring& staged, UniqueFile file);
 
-    // Starts flushing every staged file handed over since the last call, each on a thread of
-    // the system's pool, and returns: for a pause of the caller's, since a flush beside the
-    // writes that follow would slow them down. Swap() starts the flushes of the rest.
+    // Starts flushing every staged file handed over, each on a thread of the system's pool,
+    // and returns: for a pause of the caller's after the last Keep() and before Swap(), since
+    // a flush beside writes still to come would slow them down.
     void StartFlushes();
 
     // Deletes the scratch files (through the handles Keep() took, else by name), opens and
@@ -131,8 +131,6 @@ private:
         UniqueFile Earlier, Staged;
     };
     std::vector<Handles> handles_;
-    // The staged files handed over whose flush has not been started.
-    std::vector<HANDLE> unflushed_;
     // Declared after the handles: destroyed first, it waits for the work still running on
     // them.
     BackgroundWork work_;
