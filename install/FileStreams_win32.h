@@ -40,6 +40,10 @@ public:
 class FileSource : public ByteSource {
 public:
     explicit FileSource(const std::wstring& path);
+    // Reads the open `file` (with read access) from where its file pointer stands.
+    explicit FileSource(UniqueFile file) : file_(std::move(file)) {}
+    // Hands the open file back to the caller.
+    UniqueFile Release() { return std::move(file_); }
     size_t Read(void* buffer, size_t size) override;  // raises EReadError
     void SeekToStart() override;
 

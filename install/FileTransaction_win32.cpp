@@ -167,17 +167,30 @@ void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
 void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
 {
     for (size_t i = 0; i < plan_.Entries.size() && i < handles_.size(); ++i)
-        if (!plan_.Entries[i].Scratch && plan_.Entries[i].Staged == staged) {
+        if (plan_.Entries[i].Staged == staged)
             handles_[i].Staged = std::move(file);
+}
+
+void FileTransaction::StartFlushes()
+{
+    for (size_t i = 0; i < handles_.size(); ++i)
+        if (handles_[i].Staged && !plan_.Entries[i].Scratch)
             work_.Flush(handles_[i].Staged.get());
-        }
 }
 
 void FileTransaction::Swap()
 {
-    for (const RecordEntry& e : plan_.Entries)
-        if (e.Scratch)
-            SafeDeleteFile(e.Staged);
+    // A scratch file handed over is deleted through its handle; by name when that can't be.
+    for (size_t i = 0; i < plan_.Entries.size(); ++i) {
+        RecordEntry& e = plan_.Entries[i];
+        if (!e.Scratch)
+            continue;
+        const bool marked = handles_[i].Staged && MarkForDeletion(handles_[i].Staged.get()) == ERROR_SUCCESS;
+        handles_[i].Staged.reset();
+        // Gone: nothing left for Commit() or a rollback to delete.
+        if (marked || SafeDeleteFile(e.Staged) == ERROR_SUCCESS)
+            e.Staged.clear();
+    }
     // Every name is opened and checked first: a file held without delete sharing, or a link
     // planted under a name, stops the run before anything is renamed, and the swap itself is
     // renames only (the checked opens cost far more than the renames). A staged file handed

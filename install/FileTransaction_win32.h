@@ -1,7 +1,7 @@
 #pragma once
 // The file steps of an install as one transaction that a kill cannot leave half done. Every new
 // file is written completely under a staged name beside its target and flushed (in the
-// background, while the next one is written); only when every flush has ended are the names
+// background, during a pause of the caller's); only when every flush has ended are the names
 // swapped: each earlier file renamed aside ("<name>.old", "<name>.old2", ...),
 // each staged file renamed to its target. The installation is not whole only during those
 // renames. A durable record (TransactionRecord_win32.h) lists every name before the first
@@ -57,17 +57,24 @@ public:
     void Begin(const std::wstring& reportAs, DWORD pauseMs);
 
     // Takes the open handle of the staged file `staged` (a name Replace() returned), written
-    // whole, and starts flushing it on a thread of the system's pool; the swap renames it
-    // through that handle, with no one able to open the file meanwhile. A staged file not
-    // handed over (written and flushed by the caller) is opened by the swap.
+    // whole; the swap renames it through that handle, with no one able to open the file
+    // meanwhile. A staged file not handed over (written and flushed by the caller) is opened by
+    // the swap. A scratch file's handle (a name Scratch() returned) is kept for the swap to
+    // delete it through.
     void Keep(const std::wstring& staged, UniqueFile file);
 
-    // Deletes the scratch files, opens and checks every name to be renamed, waits for every
-    // flush Keep() started, marks the record, then swaps the names: earlier files aside, staged
-    // files into place, in the order planned. When a name can't be opened for renaming (a file
-    // held open without delete sharing, a link planted under the name) or renamed, everything
-    // is rolled back and EFCreateError "Cannot create file "%s". %s" names that file; when a
-    // flush failed, everything is rolled back and EWriteError "Stream write error" raised.
+    // Starts flushing every staged file handed over, each on a thread of the system's pool,
+    // and returns: for a pause of the caller's after the last Keep() and before Swap(), since
+    // a flush beside writes still to come would slow them down.
+    void StartFlushes();
+
+    // Deletes the scratch files (through the handles Keep() took, else by name), opens and
+    // checks every name to be renamed, waits for every flush, marks the record, then swaps the
+    // names: earlier files aside, staged files into place, in the order planned. When a name
+    // can't be opened for renaming (a file held open without delete sharing, a link planted
+    // under the name) or renamed, everything is rolled back and EFCreateError "Cannot create
+    // file "%s". %s" names that file; when a flush failed, everything is rolled back and
+    // EWriteError "Stream write error" raised.
     void Swap();
 
     // Deletes what was set aside, through the handles the swap renamed it with, closed side by

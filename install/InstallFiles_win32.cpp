@@ -68,31 +68,35 @@ void PlanFiles(FileTransaction& files, const std::wstring& installFolder,
 }
 
 // The new files, each written whole under its staged name and handed to the transaction, which
-// flushes it in the background while the next one is written and keeps it open for the swap.
-// The pause before the pictures, as the first one (made by Begin() while the record is flushed),
-// gives a messenger closed a moment ago (or a virus scanner) time to let go of the files the swap
-// renames; both come before the swap, so the installation stays whole meanwhile.
+// keeps it open for the swap. They are flushed together during the second pause, which, as the
+// first one (made by Begin() while the record is flushed), gives a messenger closed a moment ago
+// (or a virus scanner) time to let go of the files the swap renames; both come before the swap,
+// so the installation stays whole meanwhile.
 void WriteStagedFiles(FileTransaction& files, const PayloadNames (&payloads)[kPayloadCount],
                       const std::wstring (&installFiles)[kInstallFileCount],
                       const std::wstring (&sharedFiles)[kSharedFileCount])
 {
-    UniqueFile written;
+    UniqueFile written, stream;
     for (size_t i = 0; i < kPayloadCount; ++i) {
-        WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false);
-        InflateFile(payloads[i].Stream, payloads[i].Target, &written);
+        // The stream file is read back and, in the swap, deleted through the handle it was
+        // written with.
+        WriteResourceFile(kPayloads[i].Resource, "ZIP", payloads[i].Stream, false, &stream);
+        InflateFile(stream, payloads[i].Target, &written);
         files.Keep(payloads[i].Target, std::move(written));
+        files.Keep(payloads[i].Stream, std::move(stream));
     }
     for (size_t i = 0; i < kInstallFileCount; ++i) {
         WriteResourceFile(kInstallFolderFiles[i].Resource, kInstallFolderFiles[i].Type, installFiles[i], false,
                           &written);
         files.Keep(installFiles[i], std::move(written));
     }
-    ::Sleep(100);
     for (size_t i = 0; i < kSharedFileCount; ++i) {
         WriteResourceFile(kSharedDataFiles[i].Resource, kSharedDataFiles[i].Type, sharedFiles[i], false,
                           &written);
         files.Keep(sharedFiles[i], std::move(written));
     }
+    files.StartFlushes();
+    ::Sleep(100);
 }
 }  // namespace
 

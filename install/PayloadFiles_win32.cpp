@@ -55,3 +55,13 @@ uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetP
     FileSource source(streamPath);
     return WriteNewFile(targetPath, !keep, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
 }
+
+uint64_t InflateFile(UniqueFile& stream, const std::wstring& targetPath, UniqueFile* keep)
+{
+    FileSource source(std::move(stream));
+    source.SeekToStart();
+    const uint64_t written =
+        WriteNewFile(targetPath, false, keep, [&](FileSink& sink) { return InflateStream(source, sink); });
+    stream = source.Release();
+    return written;
+}

@@ -23,3 +23,7 @@ void WriteResourceFile(const char* name, const char* type, const std::wstring& p
 // unflushed instead, as WriteResourceFile keeps it, for the caller to make durable.
 uint64_t InflateFile(const std::wstring& streamPath, const std::wstring& targetPath,
                      UniqueFile* keep = nullptr);
+// As above, reading the stream file through its open handle `stream` from its first byte (the
+// handle WriteResourceFile kept: nothing opens the name again). `stream` is handed back open
+// when the inflation succeeds, and closed when it raises.
+uint64_t InflateFile(UniqueFile& stream, const std::wstring& targetPath, UniqueFile* keep);

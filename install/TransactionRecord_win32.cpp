@@ -285,8 +285,10 @@ DWORD RollForwardPlan(const TransactionPlan& plan, std::wstring* failed) noexcep
 void CleanPlan(const TransactionPlan& plan) noexcept
 {
     for (const RecordEntry& e : plan.Entries) {
-        if (e.Scratch)
-            DeleteIfThere(e.Staged);
+        if (e.Scratch) {
+            if (!e.Staged.empty())  // not deleted already
+                DeleteIfThere(e.Staged);
+        }
         // A running program's image can be renamed but not deleted.
         else if (!e.Aside.empty() && DeleteIfThere(e.Aside) != ERROR_SUCCESS)
             ::MoveFileExW(e.Aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
