@@ -36,9 +36,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application.Initialize();
         Application.SetTitle(FromSystemCodePage(SApplicationTitle));
         Application.CreateForm(SetupWizardH);
-        // Started from the keyboard or a shortcut, the wizard takes the keys at once.
-        if (SetupWizardH && SetupWizardH->HandleAllocated())
+        if (SetupWizardH && SetupWizardH->HandleAllocated()) {
+            // The first page is painted at once, not after the foreground switch and the
+            // taskbar button's show, which keep the window system busy for several ms more.
+            ::UpdateWindow(SetupWizardH->Handle());
+            // Started from the keyboard or a shortcut, the wizard takes the keys at once.
             ::SetForegroundWindow(SetupWizardH->Handle());
+        }
         Application.Run();
     } catch (const std::exception& e) {
         Application.ShowException(e);
