@@ -18,7 +18,59 @@ constexpr int kInitialWidth = 402;
 constexpr int kInitialHeight = 332;
 // The wallpaper's transparent hole, in window coordinates: where the foreground form sits.
 constexpr TRect kHole{135, 30, 135 + 285, 30 + 260};
+
+// The wallpaper as LoadWallpaper pushes it to the screen (hole cut, premultiplied), drawn on a
+// thread of its own while the windows are made. Nothing here is destroyed at exit, when the
+// thread may still run.
+struct WallpaperPrefetch {
+    HANDLE Thread;
+    int Dpi;
+    // Set by the thread when the picture is whole; owned by whoever takes it.
+    TBitmap32* Picture;
+} prefetch;
+
+void PrepareWallpaper(int dpi, TBitmap32& picture)
+{
+    LoadSkinPicture("WALLPAPER", dpi, picture);
+    const TRect hole = TDpiScale(dpi)(kHole);
+    picture.FillRectangle(hole.Left, hole.Top, hole.Right, hole.Bottom, 0x00000000);
+    picture.PremultiplyAlpha();
+}
+
+DWORD WINAPI PrefetchThread(void*)
+{
+    try {
+        auto picture = std::make_unique<TBitmap32>();
+        PrepareWallpaper(prefetch.Dpi, *picture);
+        prefetch.Picture = picture.release();
+    } catch (...) {
+        // LoadWallpaper draws it again and reports the error.
+    }
+    return 0;
+}
+
+// The prefetched picture when it was drawn for `dpi` and is whole; null otherwise, and on
+// every later call.
+std::unique_ptr<TBitmap32> TakePrefetchedWallpaper(int dpi)
+{
+    if (!prefetch.Thread)
+        return nullptr;
+    ::WaitForSingleObject(prefetch.Thread, INFINITE);
+    ::CloseHandle(prefetch.Thread);
+    prefetch.Thread = nullptr;
+    std::unique_ptr<TBitmap32> picture(prefetch.Picture);
+    prefetch.Picture = nullptr;
+    return prefetch.Dpi == dpi ? std::move(picture) : nullptr;
+}
 }  // namespace
+
+void PrefetchWallpaper(int dpi)
+{
+    if (dpi <= 0 || prefetch.Thread)
+        return;
+    prefetch.Dpi = dpi;
+    prefetch.Thread = ::CreateThread(nullptr, 0, &PrefetchThread, nullptr, 0, nullptr);
+}
 
 TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner), scale_(WindowDpi(nullptr))
 {
@@ -86,12 +138,15 @@ TRect TSetupWizard::Hole() const
 void TSetupWizard::LoadWallpaper()
 {
     if (Bitmap) {
-        LoadSkinPicture("WALLPAPER", scale_.Dpi(), *Bitmap);
+        if (auto picture = TakePrefetchedWallpaper(scale_.Dpi())) {
+            picture->SetDrawMode(dmOpaque);
+            picture->SetCombineMode(cmMerge);
+            Bitmap = std::move(picture);
+        } else {
+            PrepareWallpaper(scale_.Dpi(), *Bitmap);
+        }
         if (Width() != Bitmap->Width() || Height() != Bitmap->Height())
             SetBounds(Left(), Top(), Bitmap->Width(), Bitmap->Height());
-        const TRect hole = scale_(kHole);
-        Bitmap->FillRectangle(hole.Left, hole.Top, hole.Right, hole.Bottom, 0x00000000);
-        Bitmap->PremultiplyAlpha();
         UpdateLayered();
     } else {
         // Not layered: the window could only cover the wizard with an unpainted face.

@@ -86,5 +86,12 @@ private:
     TAccessibleHost accessible_{*this, *this};
 };
 
+// Starts drawing the background's wallpaper for `dpi` on a thread of its own, so that it is
+// ready when LoadWallpaper first needs it: LoadWallpaper takes it when the window is laid out
+// for that scale and the picture is whole, and draws its own otherwise (a failed decode shows
+// its error from there, as without the thread). Nothing is started for a `dpi` of 0 or while
+// a drawing started before waits to be taken.
+void PrefetchWallpaper(int dpi);
+
 // The background form while it is open.
 extern TSetupWizard* SetupWizard;

@@ -6,8 +6,10 @@
 #include "app/SingleInstance_win32.h"
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
+#include "app/UnitWizard_win32.h"
 #include "common/ProcessStart_win32.h"
 #include "forms/Application_win32.h"
+#include "skin/Fonts_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -21,6 +23,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             return 0;
         }
     }
+    // The wallpaper is decoded on another processor while the display driver loads and the
+    // windows are made.
+    PrefetchWallpaper(SystemDpi());
     // The shell link objects of the install are COM objects used on this thread.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Errors inside the message loop are shown by the forms and the wizard goes on; one that
@@ -31,9 +36,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application.Initialize();
         Application.SetTitle(FromSystemCodePage(SApplicationTitle));
         Application.CreateForm(SetupWizardH);
-        // Started from the keyboard or a shortcut, the wizard takes the keys at once.
-        if (SetupWizardH && SetupWizardH->HandleAllocated())
+        if (SetupWizardH && SetupWizardH->HandleAllocated()) {
+            // The first page is painted at once, not after the foreground switch and the
+            // taskbar button's show, which keep the window system busy for several ms more.
+            ::UpdateWindow(SetupWizardH->Handle());
+            // Started from the keyboard or a shortcut, the wizard takes the keys at once.
             ::SetForegroundWindow(SetupWizardH->Handle());
+        }
         Application.Run();
     } catch (const std::exception& e) {
         Application.ShowException(e);

@@ -6,11 +6,14 @@
 //
 // The exception state of each thread lives in a fiber-local slot of our own rather than in the
 // runtime's emulated thread-local variable: that emulation is what links the posix thread
-// library's once-flags, key tables, read-write locks and condition variables.
+// library's once-flags, key tables, read-write locks and condition variables. The exception
+// objects come from the heap through our own allocator: the library's guards its emergency
+// pool with a posix mutex, which links the thread library's mutexes and clocks.
 //
 // Each definition here replaces a whole member of the static libstdc++: the object defines every
-// symbol of the members it stands in for (functexcept.o, vterminate.o, eh_globals.o), so the
-// linker never takes those members as well. mw_common's link options make every program that
+// symbol of the members it stands in for (functexcept.o, vterminate.o, eh_globals.o, and of
+// eh_alloc.o all but the inline lock-error helpers, which are link-once), so the linker never
+// takes those members as well. mw_common's link options make every program that
 // links mw_common take this object.
 #include <windows.h>
 
@@ -19,6 +22,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <typeinfo>
@@ -80,9 +84,63 @@ ExceptionState* ThreadExceptionState()
     }
     return state;
 }
+
+// The runtime's record in front of every thrown object (__cxa_refcounted_exception) and the
+// record of a rethrown exception_ptr (__cxa_dependent_exception), as this toolchain's C++ ABI
+// lays them out for x86_64: their sizes are what the library's allocator adds and allocates.
+constexpr size_t kThrownHeader = 160;
+constexpr size_t kDependentRecord = 144;
+
+// When the heap is exhausted, one exception at a time (the std::bad_alloc that says so) comes
+// from here, as the library's emergency pool would give it.
+alignas(16) unsigned char reserve[1024];
+volatile LONG reserveTaken = 0;
+
+// A block whose first `cleared` bytes are zero; ends the program when there is none, as the
+// runtime does.
+void* ExceptionBlock(size_t size, size_t cleared)
+{
+    void* block = std::malloc(size);
+    if (!block && size <= sizeof reserve && ::InterlockedExchange(&reserveTaken, 1) == 0)
+        block = reserve;
+    if (!block)
+        std::terminate();
+    std::memset(block, 0, cleared);
+    return block;
+}
+
+void FreeExceptionBlock(void* block)
+{
+    if (block == reserve)
+        ::InterlockedExchange(&reserveTaken, 0);
+    else
+        std::free(block);
+}
 }  // namespace
 
 namespace __cxxabiv1 {
+extern "C" void* __cxa_allocate_exception(size_t size) noexcept
+{
+    return static_cast<unsigned char*>(ExceptionBlock(size + kThrownHeader, kThrownHeader)) +
+           kThrownHeader;
+}
+
+extern "C" void __cxa_free_exception(void* object) noexcept
+{
+    FreeExceptionBlock(static_cast<unsigned char*>(object) - kThrownHeader);
+}
+
+extern "C" __cxa_dependent_exception* __cxa_allocate_dependent_exception() noexcept
+{
+    return static_cast<__cxa_dependent_exception*>(
+        ExceptionBlock(kDependentRecord, kDependentRecord));
+}
+
+extern "C" void __cxa_free_dependent_exception(__cxa_dependent_exception* record) noexcept
+{
+    FreeExceptionBlock(record);
+}
+
 extern "C" __cxa_eh_globals* __cxa_get_globals() noexcept
 {
     return reinterpret_cast<__cxa_eh_globals*>(ThreadExceptionState());
@@ -127,6 +185,10 @@ void __throw_bad_typeid() { throw bad_typeid(); }
 }  // namespace std
 
 namespace __gnu_cxx {
+// Frees what the library keeps for the program's lifetime, for leak checkers; our exception
+// allocator keeps nothing.
+void __freeres() noexcept {}
+
 // std::terminate's default handler. It says what the library's verbose handler says, with the
 // exception type's mangled name (no demangler), and ends the program through abort(), as before.
 void __verbose_terminate_handler()

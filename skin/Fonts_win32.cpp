@@ -31,3 +31,11 @@ int WindowDpi(HWND window)
     const int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : 96;
 }
+
+int SystemDpi()
+{
+    using GetDpiForSystemFn = UINT(WINAPI*)();
+    const auto getDpiForSystem = reinterpret_cast<GetDpiForSystemFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+    return getDpiForSystem ? static_cast<int>(getDpiForSystem()) : 0;
+}

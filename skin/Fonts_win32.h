@@ -17,3 +17,7 @@ UniqueHfont CreatePointFont(const std::string& face, int points, int dpi, uint8_
 // The pixels per inch `window` is shown at: its monitor's where the system tells that
 // (GetDpiForWindow, found by name), else the screen's.
 int WindowDpi(HWND window);
+// The system's pixels per inch, which a window on the main display is shown at, read without a
+// device context (GetDpiForSystem, found by name): a device context would load the display
+// driver on the calling thread first. 0 where the system cannot tell it so.
+int SystemDpi();

@@ -75,6 +75,31 @@ TEST_F(WizardTest, ADisplayChangeLaysBothWindowsOutAndRedrawsThePageAtTheNewScal
 
 // Every text the pages draw, in the font it is drawn with, fits the rectangle it is drawn
 // into at every scale: nothing is cut off, nothing runs into its neighbour.
+TEST_F(WizardTest, AWallpaperDrawnAheadIsTakenOnlyWhenItIsForTheWindowsScale)
+{
+    // Drawn on another thread for the window's scale, the picture is taken and shows what the
+    // window drew itself; drawn for another scale, it is left and the window draws its own.
+    TSetupWizard& bg = *SetupWizard;
+    const auto pixels = [&bg] {
+        const TBitmap32& b = *bg.Bitmap;
+        return std::vector<TColor32>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
+    };
+    const std::vector<TColor32> drawn = pixels();
+    const RECT placed = WindowRect(bg.Handle());
+    for (const int dpi : {bg.Dpi(), 2 * bg.Dpi()}) {
+        const TBitmap32* before = bg.Bitmap.get();
+        PrefetchWallpaper(dpi);
+        bg.LoadWallpaper();
+        EXPECT_EQ(bg.Bitmap.get() != before, dpi == bg.Dpi()) << dpi;
+        EXPECT_TRUE(pixels() == drawn) << dpi;
+        EXPECT_EQ(bg.Bitmap->CombineMode(), cmMerge) << dpi;
+        const RECT now = WindowRect(bg.Handle());
+        EXPECT_EQ(now.right - now.left, placed.right - placed.left) << dpi;
+        EXPECT_EQ(now.bottom - now.top, placed.bottom - placed.top) << dpi;
+    }
+    EXPECT_TRUE(errors_.empty());
+}
+
 TEST(WizardTextFitTest, EveryTextFitsItsRectangleAtEveryScale)
 {
     struct Text {

@@ -2,6 +2,7 @@
 // seen through the standard library code that uses them.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <thread>
@@ -64,6 +65,48 @@ TEST(RuntimeSupport, ThreadsThrowAndCatchApart)
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(seen[t], "thread " + std::to_string(t));
     EXPECT_FALSE(std::current_exception());
+}
+
+TEST(RuntimeSupport, ThrownObjectsKeepTheirBytesAndAlignment)
+{
+    // Small, large and most strictly aligned objects, each thrown while the one before is held,
+    // then once more through an exception_ptr rethrown on another thread.
+    struct alignas(16) Aligned { unsigned char bytes[48]; };
+    struct Large { unsigned char bytes[5000]; };
+    auto filled = [](auto value, unsigned char seed) {
+        for (size_t i = 0; i < sizeof value.bytes; ++i)
+            value.bytes[i] = static_cast<unsigned char>(seed + i);
+        return value;
+    };
+    auto intact = [](const auto& value, unsigned char seed) {
+        for (size_t i = 0; i < sizeof value.bytes; ++i)
+            if (value.bytes[i] != static_cast<unsigned char>(seed + i))
+                return false;
+        return true;
+    };
+    try {
+        throw filled(Aligned{}, 1);
+    } catch (const Aligned& held) {
+        try {
+            throw filled(Large{}, 2);
+        } catch (const Large& large) {
+            EXPECT_TRUE(intact(large, 2));
+        }
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(&held) % 16, 0u);
+        EXPECT_TRUE(intact(held, 1));
+    }
+    const std::exception_ptr carried = std::make_exception_ptr(filled(Large{}, 3));
+    bool seen = false;
+    std::thread([&] {
+        for (int i = 0; i < 2; ++i) {
+            try {
+                std::rethrow_exception(carried);
+            } catch (const Large& large) {
+                seen = intact(large, 3);
+            }
+        }
+    }).join();
+    EXPECT_TRUE(seen);
 }
 
 TEST(RuntimeSupportDeathTest, TerminateSaysWhyAndAborts)
