@@ -263,8 +263,11 @@ class Session:
         """Answers of the checker program, which stays running between queries."""
         if not self.checker_proc or self.checker_proc.poll() is not None:
             exe = os.path.join(self.build, "tests", "e2e", "e2e_check.exe")
-            self.checker_proc = subprocess.Popen(["wine", exe], env=self.env, stdin=subprocess.PIPE,
-                                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            # What Wine says of a checker that ends early is kept for the failure's report.
+            with open(self.scratch("checker-stderr"), "wb") as errors:
+                self.checker_proc = subprocess.Popen(["wine", exe], env=self.env,
+                                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                                     stderr=errors)
             self.checker_buffer = b""
         rows = []
         for q in queries:
@@ -287,7 +290,14 @@ class Session:
                 raise Failure("the checker program did not answer")
             chunk = os.read(fd, 65536)
             if not chunk:
-                raise Failure("the checker program ended")
+                try:
+                    code = self.checker_proc.wait(5)
+                except subprocess.TimeoutExpired:
+                    code = None
+                with open(self.scratch("checker-stderr"), "rb") as errors:
+                    said = errors.read().decode(errors="replace").strip().splitlines()[-12:]
+                raise Failure("the checker program ended (exit code %s; its errors: %s)"
+                              % (code, " | ".join(said) or "none"))
             self.checker_buffer += chunk
         line, self.checker_buffer = self.checker_buffer.split(b"\n", 1)
         return line.decode("utf-8", "replace").rstrip("\r")
