@@ -102,6 +102,13 @@ class Session:
         self.home = self.prefix + "-home"
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=self.home)
+        # The display language of the session's programs, as a user's session sets it: Wine
+        # takes it from LANG.
+        self.lang = getattr(args, "lang", None)
+        if self.lang:
+            self.env["LANG"] = self.lang
+            for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE"):
+                self.env.pop(name, None)
         self.xvfb = None
         # The display scale the prefix is set to (set_dpi); figures below are scaled to it.
         self.dpi = 96
@@ -117,6 +124,9 @@ class Session:
         self.checker_proc = None
         self.folders = {}
         self.keep_server()
+
+    def lang_label(self):
+        return ", " + self.lang if self.lang else ""
 
     def sc(self, v):
         """A 96-DPI figure at the session's scale, rounded as the wizard rounds it."""
@@ -827,6 +837,10 @@ def scenario_damaged(s):
 # Rows the start-up benchmark reads across a window of the wallpaper's size (y at 96 DPI): the
 # drag strip, the page's title, its first body line, the button captions, the panel's foot.
 STARTUP_ROWS = (15, 38, 75, 272, 340)
+# The start-up benchmark's floors: label, program in the build's tests/e2e, window title.
+FLOORS = (("empty window", "e2e_empty_window.exe", "EmptyWindow"),
+          ("window pair", "e2e_window_pair.exe", "WindowPair"))
+FLOOR_WINDOWS = tuple(f[2] for f in FLOORS)
 
 
 class StartupProgram:
@@ -842,21 +856,26 @@ class StartupProgram:
 
 
 def startup_programs(s):
-    empty = os.path.join(s.build, "tests", "e2e", "e2e_empty_window.exe")
+    """The programs timed: the installer (and a baseline), then the two floors: an empty window
+    of the wallpaper's size, and the bare window pair (the layered background with one blank
+    picture and the page window in its hole)."""
+    floors = os.path.join(s.build, "tests", "e2e")
 
     def wizard_closed(proc):
         check(proc.wait(20) == 0, "the installer's exit code is 0")
         s.wait_gone(proc.args[-1])
 
-    def empty_closed(proc):
+    def floor_closed(proc):
         proc.wait(20)
     programs = [StartupProgram("first page", s.installer_exe, "Marlowind setup",
                                s.scp(CLOSE_SPOT), wizard_closed)]
     if s.baseline:
         programs.append(StartupProgram("first page (%s)" % os.path.basename(os.path.dirname(
             s.baseline)), s.baseline, "Marlowind setup", s.scp(CLOSE_SPOT), wizard_closed))
-    programs.append(StartupProgram("empty window", empty, "EmptyWindow",
-                                   (s.sc(WALL_W) // 2, s.sc(WALL_H) // 2), empty_closed))
+    middle = (s.sc(WALL_W) // 2, s.sc(WALL_H) // 2)
+    for label, exe, window in FLOORS:
+        programs.append(StartupProgram(label, os.path.join(floors, exe), window, middle,
+                                       floor_closed))
     return programs
 
 
@@ -870,7 +889,7 @@ def startup_settle(s, screen, program):
         geo = wait_for(lambda: s.window_geometry(program.window, s.sc(WALL_W)), 60, program.label)
     except Failure as e:
         raise Failure("%s (%s)" % (e, s.wizard_report(proc)))
-    if program.window != "EmptyWindow":
+    if program.window not in FLOOR_WINDOWS:
         s.installer = proc
         wait_for(lambda: (s.page_state() or {}).get("page") == 1, 30, "page 1", 0.05)
     rows = program.rows(s, geo)
@@ -919,7 +938,7 @@ def scenario_startup(s):
             started = time.monotonic()
             proc = subprocess.Popen(["wine", program.exe], env=s.env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
-            if program.window != "EmptyWindow":
+            if program.window not in FLOOR_WINDOWS:
                 s.installer = proc
             seen = screen.wait_rows(rows, shown, 60, before)
             if not seen:
@@ -932,17 +951,18 @@ def scenario_startup(s):
             program.times.append(seen[1] - started)
             startup_close(s, program, proc, geo)
     screen.close()
-    empty = programs[-1].times
-    floor = statistics.median(empty)
+    floors = programs[-len(FLOORS):]
     for p in programs:
         # Beside the ratio of the medians, the median of each round's own ratio: the two
         # starts of a round ran seconds apart, under much the same load.
-        paired = statistics.median(t / e for t, e in zip(p.times, empty))
-        print("%d DPI, %s, %d runs: %s s; median %.3f s (first change %.3f s, least %.3f s); "
-              "/ empty window %.2f, paired %.2f"
-              % (s.dpi, p.label, len(p.times), " ".join("%.3f" % t for t in p.times),
-                 statistics.median(p.times), statistics.median(p.firsts), min(p.times),
-                 statistics.median(p.times) / floor, paired))
+        ratios = "; ".join("/ %s %.2f, paired %.2f" % (
+            f.label, statistics.median(p.times) / statistics.median(f.times),
+            statistics.median(t / e for t, e in zip(p.times, f.times))) for f in floors
+            if f is not p)
+        print("%d DPI%s, %s, %d runs: %s s; median %.3f s (first change %.3f s, least %.3f s); %s"
+              % (s.dpi, s.lang_label(), p.label, len(p.times),
+                 " ".join("%.3f" % t for t in p.times), statistics.median(p.times),
+                 statistics.median(p.firsts), min(p.times), ratios))
     exe = os.path.join(s.build, "MarlowindSetup.exe")
     out = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", exe], capture_output=True,
                          text=True).stdout
@@ -1136,6 +1156,7 @@ def run_scenario(scenarios):
     parser.add_argument("--share", default="0/1",
                         help="install_killed: the share K/N of the kill moments to run, every "
                              "Nth from the Kth")
+    parser.add_argument("--lang", help="the display language (LANG) of the programs started")
     parser.add_argument("--dpi", type=int, default=96,
                         help="the display scale to run at (the prefix is put back at 96 after)")
     args = parser.parse_args()
