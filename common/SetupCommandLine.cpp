@@ -1,93 +1,76 @@
 #include "common/SetupCommandLine.h"
 
+#include <cwchar>
+
 namespace {
 bool IsBlank(wchar_t c)
 {
     return c == L' ' || c == L'\t';
 }
 
-wchar_t AsciiLower(wchar_t c)
+// Whether `text` begins with `name` (lower-case ASCII), the case of ASCII letters ignored;
+// `text` then points past it.
+bool Skip(const wchar_t*& text, const wchar_t* name)
 {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-// Whether `text` from `at` begins with `name` (lower-case ASCII), case ignored.
-bool NameAt(const std::wstring& text, size_t at, const wchar_t* name)
-{
-    for (; *name; ++name, ++at)
-        if (at >= text.size() || AsciiLower(text[at]) != *name)
+    const wchar_t* p = text;
+    for (; *name; ++name, ++p)
+        if ((*p >= L'A' && *p <= L'Z' ? *p - L'A' + L'a' : *p) != *name)
             return false;
+    text = p;
     return true;
 }
 
-// One argument: its text without quotes and as written.
-struct Argument {
-    std::wstring Text, Written;
-};
-
-// The argument that starts at `at` (no blank there); `at` moves past it.
-Argument NextArgument(const std::wstring& line, size_t& at)
+// Applies one argument (its quotes dropped); false when it is invalid.
+bool Apply(const std::wstring& argument, SetupOptions& options)
 {
-    Argument arg;
-    bool quoted = false;
-    const size_t start = at;
-    for (; at < line.size() && (quoted || !IsBlank(line[at])); ++at) {
-        if (line[at] == L'"')
-            quoted = !quoted;
-        else
-            arg.Text += line[at];
-    }
-    arg.Written = line.substr(start, at - start);
-    return arg;
-}
-
-// The end of the program's path, which Windows splits by its own rule: up to the closing quote
-// when it starts with one, else up to the first blank.
-size_t AfterProgramPath(const std::wstring& line)
-{
-    size_t at = 0;
-    if (!line.empty() && line[0] == L'"') {
-        at = line.find(L'"', 1);
-        return at == std::wstring::npos ? line.size() : at + 1;
-    }
-    while (at < line.size() && !IsBlank(line[at]))
-        ++at;
-    return at;
-}
-
-// Applies one argument; false when it is invalid.
-bool Apply(const Argument& arg, SetupOptions& options)
-{
-    const std::wstring& t = arg.Text;
-    if (t.size() < 2 || (t[0] != L'/' && t[0] != L'-'))
+    const wchar_t* p = argument.c_str();
+    if (*p != L'/' && *p != L'-')
         return false;
-    if ((t.size() == 2 && AsciiLower(t[1]) == L's') || (t.size() == 6 && NameAt(t, 1, L"quiet"))) {
+    ++p;
+    const wchar_t* name = p;
+    if ((Skip(p, L"s") && !*p) || (Skip(name, L"quiet") && !*name)) {
         options.Silent = true;
         return true;
     }
-    if (t.size() > 5 && NameAt(t, 1, L"log=")) {
-        const std::wstring path = t.substr(5);
-        if (!options.LogPath.empty() && options.LogPath != path)
-            return false;
-        options.LogPath = path;
-        return true;
-    }
-    return false;
+    if (!Skip(p, L"log=") || !*p || (!options.LogPath.empty() && std::wcscmp(options.LogPath.c_str(), p) != 0))
+        return false;
+    options.LogPath = p;
+    return true;
 }
 }  // namespace
 
 SetupOptions ReadSetupCommandLine(const std::wstring& line)
 {
     SetupOptions options;
-    size_t at = AfterProgramPath(line);
+    // The program's path, which Windows splits by its own rule: up to the closing quote when it
+    // starts with one, else up to the first blank.
+    const wchar_t* p = line.c_str();
+    if (*p == L'"') {
+        for (++p; *p && *p != L'"'; ++p) {
+        }
+        if (*p)
+            ++p;
+    }
+    while (*p && !IsBlank(*p))
+        ++p;
+    std::wstring argument;
     for (;;) {
-        while (at < line.size() && IsBlank(line[at]))
-            ++at;
-        if (at >= line.size())
+        while (IsBlank(*p))
+            ++p;
+        if (!*p)
             break;
-        const Argument arg = NextArgument(line, at);
-        if (!Apply(arg, options) && options.Invalid.empty())
-            options.Invalid = arg.Written;
+        // One argument: blanks inside quotes belong to it, the quotes themselves do not.
+        const wchar_t* start = p;
+        bool quoted = false;
+        argument.clear();
+        for (; *p && (quoted || !IsBlank(*p)); ++p) {
+            if (*p == L'"')
+                quoted = !quoted;
+            else
+                argument += *p;
+        }
+        if (!Apply(argument, options) && options.Invalid.empty())
+            options.Invalid.assign(start, p);
     }
     return options;
 }
