@@ -423,21 +423,31 @@ class Session:
               "foreground at %s of the background, not %s" % ((fg[0] - bg[0], fg[1] - bg[1]), offset))
         return bg, fg
 
-    def run_deployed(self, command, timeout=120, env=None):
+    def run_deployed(self, command, timeout=120, env=None, stop=None):
         """Runs the Windows command line `command` as a deployment tool does, through the
         checker's launcher (CreateProcessW, the line as it stands), and watches the prefix's
         windows the whole time: fails when any top-level window of the started program exists
-        at any poll, hidden or shown. Returns (the whole 32-bit exit code, seconds taken)."""
+        at any poll, hidden or shown. Returns (the whole 32-bit exit code, seconds taken). With
+        `stop`, a function called once the program has started (one that kills it), the code is
+        None; with `env` (no display) no window is watched."""
         exe = os.path.join(self.build, "tests", "e2e", "e2e_check.exe")
         started = time.monotonic()
-        proc = subprocess.Popen(["wine", exe, "launch"], env=env or self.env,
-                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                stderr=subprocess.DEVNULL)
+        with open(self.scratch("launcher-stderr"), "wb") as errors:
+            proc = subprocess.Popen(["wine", exe, "launch"], env=env or self.env,
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
         proc.stdin.write(command.encode("utf-8") + b"\n")
         proc.stdin.close()
         first = proc.stdout.readline().decode().split()
-        check(first[:1] == ["started"], "the launcher started %r: %s" % (command, first))
+        if first[:1] != ["started"]:
+            with open(self.scratch("launcher-stderr"), "rb") as errors:
+                said = errors.read().decode(errors="replace").strip().splitlines()[-12:]
+            raise Failure("the launcher did not start %r: %s (exit code %s; its errors: %s)"
+                          % (command, first, proc.wait(), " | ".join(said) or "none"))
         pid, seen = first[1], []
+        if stop:
+            stop()
+            proc.wait()
+            return None, time.monotonic() - started
         while proc.poll() is None:
             if env is None:
                 seen += [r for r in self.windows() if r[0] == "window" and r[1] == pid]

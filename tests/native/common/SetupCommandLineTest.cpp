@@ -3,7 +3,6 @@
 #include <iterator>
 #include <string>
 
-#include "common/ExitCodes.h"
 #include "common/SetupCommandLine.h"
 
 // Command lines as deployment tools and people pass them: what the run takes from each.
@@ -65,34 +64,4 @@ TEST(SetupCommandLine, ReadsTheLongestLineWhole)
     o = ReadSetupCommandLine(line);
     EXPECT_TRUE(o.Silent);
     EXPECT_EQ(o.Invalid, L"/bad");
-}
-
-// A failure's code comes from what the error carries, never from its text.
-TEST(SetupExitCodes, FailureCodeFromTheErrorsFacts)
-{
-    const struct {
-        unsigned long systemCode;
-        ErrorCause cause;
-        ExitCode code;
-    } cases[] = {
-        {0, ErrorCause::Damaged, ExitCode::DamagedInstaller},
-        {112, ErrorCause::Damaged, ExitCode::DamagedInstaller},
-        {112, ErrorCause::System, ExitCode::DiskFull},
-        {39, ErrorCause::System, ExitCode::DiskFull},
-        {32, ErrorCause::System, ExitCode::FilesInUse},
-        {33, ErrorCause::System, ExitCode::FilesInUse},
-        {1224, ErrorCause::System, ExitCode::FilesInUse},
-        {5, ErrorCause::System, ExitCode::Failed},
-        {0, ErrorCause::System, ExitCode::Failed},
-        {1921, ErrorCause::System, ExitCode::Failed},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FailureExitCode(c.systemCode, c.cause), c.code) << c.systemCode;
-    // Every code a failure can give is a row of the table, for the setup program.
-    for (const auto& c : cases) {
-        bool found = false;
-        for (const ExitCodeRow& row : kExitCodes)
-            found = found || (row.Code == c.code && row.Program != ExitCodeProgram::Uninstaller);
-        EXPECT_TRUE(found) << ExitValue(c.code);
-    }
 }
