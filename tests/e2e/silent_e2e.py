@@ -75,7 +75,9 @@ def scenario_silent_install(s):
     check(code == 0, "a silent install over the installation: exit code %d" % code)
     check(not s.running(messenger(s)), "the running messenger was closed and not started again")
     harness.check_expected_install(s, messenger_runs=False)
-    check(not stray_names(s, USER_FILES), "only the installation and the user's files remain")
+    check(not stray_names(s, USER_FILES) and all(os.path.isfile(s.host_path(expand(s, f)))
+                                                  for f in USER_FILES),
+          "the installation and the user's files, nothing else")
     check_log(log_text(s, log), "Closing running copies of %sMarlowind.exe" % pf, " process ",
               "Outcome: installed, exit code 0")
 
