@@ -83,10 +83,11 @@ inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVer
 inline constexpr const char* kProductKey = "Software\\Marlowind";
 
 // Value names of the records (the uninstaller removes the same ones): the uninstall entry's
-// DisplayName ... DisplayVersion in the order written, the autostart value below kRunKey, the
-// install path and the first-run flag below kProductKey.
-inline constexpr const char* kUninstallEntryValues[6] = {
-    "DisplayName", "UnInstallString", "DisplayIcon", "Publisher", "EstimatedSize", "DisplayVersion",
+// DisplayName ... DisplayVersion and then QuietUninstallString, in the order written, the
+// autostart value below kRunKey, the install path and the first-run flag below kProductKey.
+inline constexpr const char* kUninstallEntryValues[7] = {
+    "DisplayName",   "UnInstallString", "DisplayIcon",          "Publisher",
+    "EstimatedSize", "DisplayVersion",  "QuietUninstallString",
 };
 inline constexpr const char* kAutostartValue = "MarloWind";
 inline constexpr const char* kInstallPathValue = "InstallPath";
@@ -97,6 +98,8 @@ inline constexpr const char* kFirstTimeValue = "IsFirstTime";
 inline constexpr const char* kDisplayName = "Marlowind instant messenger";
 inline constexpr const char* kPublisher = "Marlowind";
 inline constexpr const char* kUninstallEntryProgram = "uninstallmw.exe";
+// QuietUninstallString: the installed uninstaller's path in quotes, then this switch.
+inline constexpr const char* kQuietUninstallSwitch = "/S";
 inline constexpr unsigned kEstimatedSizeKiB = 15800;
 
 // The messenger's first-run settings below kConfigKey, in the order they are written.
