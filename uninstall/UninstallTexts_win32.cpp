@@ -11,6 +11,13 @@ const wchar_t* const kConfirmText =
 const wchar_t* const kRemovedText =
     L"Marlowind instant messenger and all of its components were removed from your computer.";
 
+std::wstring InvalidSwitchText(const std::wstring& argument)
+{
+    return L"The uninstaller does not know the switch \"" + argument +
+           L"\". Nothing was removed.\n\nTo remove Marlowind instant messenger without questions, "
+           L"run the uninstaller with /S.";
+}
+
 std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool entryKept)
 {
     std::wstring text =
