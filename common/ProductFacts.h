@@ -73,6 +73,8 @@ inline constexpr const wchar_t* kLicenseLinkDescription = L"Marlowind license";
 inline constexpr const wchar_t* kStageFolderPrefix = L"MarlowindUninstall.";
 // The mutex that keeps one wizard running per session.
 inline constexpr const wchar_t* kWizardInstanceName = L"MarlowindSetup.Wizard";
+// The mutex an uninstaller's run holds from its start to its end (both session-local).
+inline constexpr const wchar_t* kUninstallInstanceName = L"MarlowindSetup.Uninstall";
 
 // Registry keys: below HKEY_CURRENT_USER the settings, the uninstall list and the product's
 // key; below HKEY_LOCAL_MACHINE the autostart list.

@@ -7,6 +7,8 @@
 #include "common/Exception.h"
 #include "common/ExitCodes.h"
 #include "common/MessageText.h"
+#include "common/ProductFacts.h"
+#include "common/UniqueHandle_win32.h"
 #include "common/ProgramIcon_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 #include "uninstall/SelfRemoval_win32.h"
@@ -55,6 +57,18 @@ int RemoveAndReport(const Outcome& outcome, const std::wstring& stageFolder)
     return ExitValue(ExitCode::Failed);
 }
 
+// The mutex of this run, or an empty owner when the installer or another uninstaller runs in
+// this session. One that could not be made at all lets the run go on.
+UniqueHandle ClaimTheRun(bool& otherRuns)
+{
+    const std::wstring local = L"Local\\";
+    UniqueHandle installer(::OpenMutexW(SYNCHRONIZE, FALSE, (local + kWizardInstanceName).c_str()));
+    UniqueHandle run(::CreateMutexW(nullptr, FALSE, (local + kUninstallInstanceName).c_str()));
+    const DWORD made = ::GetLastError();
+    otherRuns = installer || made == ERROR_ALREADY_EXISTS || made == ERROR_ACCESS_DENIED;
+    return otherRuns ? UniqueHandle() : std::move(run);
+}
+
 // The second stage: removes, shows the outcome, hands the code to the first stage, and once
 // that has ended clears what is left of both in the temporary folder.
 int RunSecondStage(const Outcome& outcome, FirstStage& first)
@@ -79,6 +93,12 @@ int RunUninstaller(const wchar_t* commandLine)
     FirstStage first = FirstStageOf(options);
     if (first.Process)
         return RunSecondStage(Outcome(options.Silent), first);
+    bool otherRuns = false;
+    const UniqueHandle run = ClaimTheRun(otherRuns);
+    if (otherRuns) {
+        Outcome(options.Silent).Show(kAlreadyRunningText, MB_OK | MB_ICONWARNING);
+        return ExitValue(ExitCode::AlreadyRunning);
+    }
     // The question's window is gone before the wait for the second stage.
     if (!options.Silent &&
         Outcome(false).Show(kConfirmText, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)

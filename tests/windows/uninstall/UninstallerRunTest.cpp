@@ -190,7 +190,7 @@ std::string PendingDeletions()
     return names;
 }
 
-enum class Before { Nothing, HoldLicence, NoTempFolder };
+enum class Before { Nothing, HoldLicence, NoTempFolder, UninstallerRuns, InstallerRuns };
 enum class Left { Nothing, Whole, HeldFileAndEntry, RenamedUninstaller };
 
 class UninstallerRun : public ::testing::Test {
@@ -224,6 +224,8 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
         {"an unknown switch", "/S /repair", 0, Before::Nothing, 87, Left::Whole},
         {"no temporary folder to stage in", "/S", 0, Before::NoTempFolder, 3010,
          Left::RenamedUninstaller},
+        {"another uninstaller runs", "/S", 0, Before::UninstallerRuns, 1618, Left::Whole},
+        {"the installer runs", "/S", 0, Before::InstallerRuns, 1618, Left::Whole},
         {"interactive, Yes", "", IDYES, Before::Nothing, 0, Left::Nothing},
         {"interactive, No", "", IDNO, Before::Nothing, 1602, Left::Whole},
         {"interactive, a file held open", "", IDYES, Before::HoldLicence, 1603, Left::HeldFileAndEntry},
@@ -245,11 +247,20 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
                                      OPEN_EXISTING, 0, nullptr));
             ASSERT_TRUE(held);
         }
+        UniqueHandle otherRun;
+        if (row.Setup == Before::UninstallerRuns || row.Setup == Before::InstallerRuns) {
+            otherRun.reset(::CreateMutexW(nullptr, TRUE,
+                                          row.Setup == Before::InstallerRuns
+                                              ? L"Local\\MarlowindSetup.Wizard"
+                                              : L"Local\\MarlowindSetup.Uninstall"));
+            ASSERT_TRUE(otherRun);
+        }
         const std::wstring environment = EnvironmentWithTemp(L"C:\\no such temporary folder");
 
         const RunResult run = RunAsTool(W(line), row.Answer,
                                         row.Setup == Before::NoTempFolder ? environment.c_str() : nullptr);
         held.reset();
+        otherRun.reset();
 
         EXPECT_EQ(run.Code, row.Code);
         EXPECT_EQ(run.OtherWindows, 0);
