@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "InstallTestSupport.h"
+#include "common/SafeFiles_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "uninstall/UninstallOptions_win32.h"
@@ -17,111 +18,83 @@ const char* const kEntry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninst
 
 TEST(UninstallOptions, CommandLinesAndWhatTheyAsk)
 {
-    struct Row {
+    // The line after "UninstallMW.exe ", then silent, the argument not understood, second stage.
+    const struct {
         const wchar_t* Line;
         bool Silent;
         const wchar_t* Invalid;
         bool SecondStage;
+    } rows[] = {
+        {L"", false, L"", false},                    {L"-s", true, L"", false},
+        {L"/QUIET /quiet", true, L"", false},        {L"-Quiet /S", true, L"", false},
+        {L"/S /repair", true, L"/repair", false},    {L"/silent", false, L"/silent", false},
+        {L"S", false, L"S", false},                  {L"\"\"", false, L"\"\"", false},
+        {L"/S=1", false, L"/S=1", false},            {L"/CONTINUE 12 34 -quiet", true, L"", true},
+        {L"/continue 12", false, L"/continue", false}, {L"/continue 12abc 34", false, L"/continue", false},
+        {L"/continue 0 34", false, L"/continue", false},
+        {L"/continue 99999999999999999999999 34", false, L"/continue", false},
     };
-    const Row rows[] = {
-        {L"UninstallMW.exe", false, L"", false},
-        {L"\"C:\\Program Files\\Marlowind\\UninstallMW.exe\" /S", true, L"", false},
-        {L"UninstallMW.exe -s", true, L"", false},
-        {L"UninstallMW.exe /QUIET /quiet", true, L"", false},
-        {L"UninstallMW.exe -Quiet /S", true, L"", false},
-        {L"UninstallMW.exe /S /repair", true, L"/repair", false},
-        {L"UninstallMW.exe /silent", false, L"/silent", false},
-        {L"UninstallMW.exe S", false, L"S", false},
-        {L"UninstallMW.exe \"\"", false, L"\"\"", false},
-        {L"UninstallMW.exe /S=1", false, L"/S=1", false},
-        {L"UninstallMW.exe /continue 12 34", false, L"", true},
-        {L"UninstallMW.exe /continue 12 34 /S", true, L"", true},
-        {L"UninstallMW.exe /CONTINUE 12 34 -quiet", true, L"", true},
-        {L"UninstallMW.exe /continue 12", false, L"/continue", false},
-        {L"UninstallMW.exe /continue 12abc 34", false, L"/continue", false},
-        {L"UninstallMW.exe /continue 0 34", false, L"/continue", false},
-        {L"UninstallMW.exe /continue 99999999999999999999999 34", false, L"/continue", false},
-    };
-    for (const Row& row : rows) {
-        const UninstallOptions o = ParseUninstallOptions(row.Line);
+    for (const auto& row : rows) {
+        const UninstallOptions o = ParseUninstallOptions((std::wstring(L"UninstallMW.exe ") + row.Line).c_str());
         EXPECT_EQ(o.Silent, row.Silent) << N(row.Line);
         EXPECT_EQ(o.Invalid, row.Invalid) << N(row.Line);
         EXPECT_EQ(o.SecondStage, row.SecondStage) << N(row.Line);
     }
     const UninstallOptions o = ParseUninstallOptions(
-        (L"UninstallMW.exe " + SecondStageArguments(4000, 77, true)).c_str());
-    EXPECT_TRUE(o.SecondStage && o.Silent && o.Invalid.empty());
-    EXPECT_EQ(o.Starter, 4000u);
-    EXPECT_EQ(o.Report, 77u);
+        (L"\"C:\\a b\\UninstallMW.exe\" " + SecondStageArguments(4000, 77, true)).c_str());
+    EXPECT_TRUE(o.SecondStage && o.Silent && o.Starter == 4000u && o.Report == 77u);
 }
 
-bool EndsWithUninstaller(const std::wstring& path)
-{
-    const std::wstring tail = L"\\UninstallMW.exe";
-    return path.size() >= tail.size() &&
-           ::CompareStringOrdinal(path.c_str() + path.size() - tail.size(), static_cast<int>(tail.size()),
-                                  tail.c_str(), static_cast<int>(tail.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::wstring ProcessImage(DWORD pid)
-{
-    UniqueHandle h(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    wchar_t path[MAX_PATH * 2] = {};
-    DWORD size = MAX_PATH * 2;
-    return h && ::QueryFullProcessImageNameW(h.get(), 0, path, &size) ? path : L"";
-}
-
-// A visible top-level window of an uninstaller process: its handle and the text of a box.
+// A visible top-level window of an uninstaller's process: its class and a box's message.
 struct SeenWindow {
-    HWND Window = nullptr;
+    HWND Window;
     std::wstring Class, Text;
 };
 
 BOOL CALLBACK StaticText(HWND child, LPARAM text)
 {
     wchar_t cls[32] = {}, buffer[4096] = {};
-    ::GetClassNameW(child, cls, 32);
-    if (std::wstring(cls) == L"Static" && ::GetWindowTextW(child, buffer, 4096) > 0)
+    if (::GetClassNameW(child, cls, 32) && std::wstring(cls) == L"Static" &&
+        ::GetWindowTextW(child, buffer, 4096) > 0)
         *reinterpret_cast<std::wstring*>(text) = buffer;
     return TRUE;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM found)
 {
-    DWORD pid = 0;
+    DWORD pid = 0, size = MAX_PATH * 2;
     ::GetWindowThreadProcessId(window, &pid);
-    if (!::IsWindowVisible(window) || !EndsWithUninstaller(ProcessImage(pid)))
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    wchar_t image[MAX_PATH * 2] = {}, cls[64] = {};
+    if (!::IsWindowVisible(window) || !process ||
+        !::QueryFullProcessImageNameW(process.get(), 0, image, &size) ||
+        !SamePath(std::wstring(image).substr(size >= 16 ? size - 16 : 0), L"\\UninstallMW.exe"))
         return TRUE;
-    SeenWindow seen;
-    seen.Window = window;
-    wchar_t cls[64] = {};
     ::GetClassNameW(window, cls, 64);
-    seen.Class = cls;
+    SeenWindow seen{window, cls, L""};
     ::EnumChildWindows(window, StaticText, reinterpret_cast<LPARAM>(&seen.Text));
     reinterpret_cast<std::vector<SeenWindow>*>(found)->push_back(seen);
     return TRUE;
 }
 
-// What one run showed and returned.
 struct RunResult {
     DWORD Code = 0;
-    std::vector<std::wstring> Boxes;   // texts of the boxes, in the order they came
-    int OtherWindows = 0;              // visible windows that are no box
+    std::vector<std::wstring> Boxes;   // the boxes' messages, in the order they came
+    int OtherWindows = 0;              // visible windows that are no box (nor a box's owner)
     bool FirstRanAtOutcome = false;    // the started process still ran while the outcome showed
-    bool InstallFolderAtExit = false;  // the install folder existed the moment it ended
+    bool InstallFolderAtExit = false;  // the install folder was there the moment it ended
 };
 
-// Starts `commandLine` as a tool does and watches it to its end. Boxes are answered as a
-// person would: the question with `answer`, every other box with OK.
-RunResult RunAsTool(std::wstring commandLine, int answer, const wchar_t* environment = nullptr)
+// Starts `commandLine` as a tool does and watches its windows to its end. Boxes are answered as
+// a person would: the question with `answer`, every other box with OK.
+RunResult RunAsTool(std::wstring commandLine, int answer)
 {
     RunResult result;
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE,
-                          environment ? CREATE_UNICODE_ENVIRONMENT : 0,
-                          const_cast<wchar_t*>(environment), nullptr, &si, &pi)) {
+    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &pi)) {
         ADD_FAILURE() << "cannot start " << N(commandLine);
         return result;
     }
@@ -132,18 +105,16 @@ RunResult RunAsTool(std::wstring commandLine, int answer, const wchar_t* environ
         ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&seen));
         for (const SeenWindow& w : seen) {
             if (w.Class != L"#32770") {
-                if (w.Class != L"MwTaskbarOwner")
-                    ++result.OtherWindows;
+                result.OtherWindows += w.Class != L"MwTaskbarOwner";
                 continue;
             }
-            if (w.Text.empty() || std::find(answered.begin(), answered.end(), w.Window) != answered.end())
+            if (w.Text.empty() || std::count(answered.begin(), answered.end(), w.Window))
                 continue;
             answered.push_back(w.Window);
             result.Boxes.push_back(w.Text);
-            const bool question = w.Text == kConfirmText;
-            if (!question)
+            const int button = w.Text == kConfirmText ? answer : IDOK;
+            if (button == IDOK)
                 result.FirstRanAtOutcome = ::WaitForSingleObject(first.get(), 0) == WAIT_TIMEOUT;
-            const int button = question ? answer : IDOK;
             ::PostMessageW(w.Window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                            reinterpret_cast<LPARAM>(::GetDlgItem(w.Window, button)));
         }
@@ -154,40 +125,16 @@ RunResult RunAsTool(std::wstring commandLine, int answer, const wchar_t* environ
     return result;
 }
 
-// The process's environment with TMP and TEMP replaced by `temp`.
-std::wstring EnvironmentWithTemp(const std::wstring& temp)
+// The system's list of renames and deletions for the next restart, names separated by "|".
+std::string PendingRenames()
 {
-    std::wstring block;
-    wchar_t* env = ::GetEnvironmentStringsW();
-    for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
-        const std::wstring entry = p;
-        if (::CompareStringOrdinal(entry.c_str(), 4, L"TMP=", 4, TRUE) != CSTR_EQUAL &&
-            ::CompareStringOrdinal(entry.c_str(), 5, L"TEMP=", 5, TRUE) != CSTR_EQUAL)
-            block += entry + L'\0';
-    }
-    ::FreeEnvironmentStringsW(env);
-    block += L"TMP=" + temp + L'\0' + L"TEMP=" + temp + L'\0';
-    return block + L'\0';
-}
-
-std::string PendingDeletions()
-{
-    HKEY key = nullptr;
-    std::string names;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                        KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return names;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
-        ERROR_SUCCESS) {
-        std::wstring data(size / sizeof(wchar_t), L'\0');
-        ::RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
-                           reinterpret_cast<BYTE*>(&data[0]), &size);
-        std::replace(data.begin(), data.end(), L'\0', L'|');
-        names = N(data);
-    }
-    ::RegCloseKey(key);
-    return names;
+    wchar_t data[8192] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    ::RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                   L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, data, &size);
+    std::wstring names(data, size / sizeof(wchar_t));
+    std::replace(names.begin(), names.end(), L'\0', L'|');
+    return N(names);
 }
 
 enum class Before { Nothing, HoldLicence, NoTempFolder, UninstallerRuns, InstallerRuns };
@@ -212,24 +159,25 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
     struct Row {
         const char* Name;
         const char* Arguments;  // after the quoted path; nullptr: QuietUninstallString as written
-        int Answer;             // the question's answer; 0: a silent run, no window at all
+        int Answer;             // to the question
         Before Setup;
         DWORD Code;
         Left After;
+        size_t Boxes;           // how many boxes show (none at all: no window of any kind)
+        const wchar_t* FirstBox;  // a part of the first box's message
     };
+    const wchar_t* const question = kConfirmText;
     const Row rows[] = {
-        {"the entry's QuietUninstallString", nullptr, 0, Before::Nothing, 0, Left::Nothing},
-        {"-QUIET and /s", "-QUIET /s", 0, Before::Nothing, 0, Left::Nothing},
-        {"a file held open", "/S", 0, Before::HoldLicence, 1603, Left::HeldFileAndEntry},
-        {"an unknown switch", "/S /repair", 0, Before::Nothing, 87, Left::Whole},
+        {"the entry's QuietUninstallString", nullptr, 0, Before::Nothing, 0, Left::Nothing, 0, L""},
+        {"a file held open", "/S", 0, Before::HoldLicence, 1603, Left::HeldFileAndEntry, 0, L""},
+        {"an unknown switch", "/S /repair", 0, Before::Nothing, 87, Left::Whole, 0, L""},
         {"no temporary folder to stage in", "/S", 0, Before::NoTempFolder, 3010,
-         Left::RenamedUninstaller},
-        {"another uninstaller runs", "/S", 0, Before::UninstallerRuns, 1618, Left::Whole},
-        {"the installer runs", "/S", 0, Before::InstallerRuns, 1618, Left::Whole},
-        {"interactive, Yes", "", IDYES, Before::Nothing, 0, Left::Nothing},
-        {"interactive, No", "", IDNO, Before::Nothing, 1602, Left::Whole},
-        {"interactive, a file held open", "", IDYES, Before::HoldLicence, 1603, Left::HeldFileAndEntry},
-        {"interactive, an unknown switch", "/x", 0, Before::Nothing, 87, Left::Whole},
+         Left::RenamedUninstaller, 0, L""},
+        {"another uninstaller runs", "/S", 0, Before::UninstallerRuns, 1618, Left::Whole, 0, L""},
+        {"the installer runs", "/S", 0, Before::InstallerRuns, 1618, Left::Whole, 0, L""},
+        {"interactive, Yes", "", IDYES, Before::Nothing, 0, Left::Nothing, 2, question},
+        {"interactive, No", "", IDNO, Before::Nothing, 1602, Left::Whole, 1, question},
+        {"interactive, an unknown switch", "/x", 0, Before::Nothing, 87, Left::Whole, 1, L"\"/x\""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Name);
@@ -255,28 +203,27 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
                                               : L"Local\\MarlowindSetup.Uninstall"));
             ASSERT_TRUE(otherRun);
         }
-        const std::wstring environment = EnvironmentWithTemp(L"C:\\no such temporary folder");
+        wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
+        ::GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+        ::GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+        if (row.Setup == Before::NoTempFolder) {
+            ::SetEnvironmentVariableW(L"TMP", L"C:\\no such temporary folder");
+            ::SetEnvironmentVariableW(L"TEMP", L"C:\\no such temporary folder");
+        }
 
-        const RunResult run = RunAsTool(W(line), row.Answer,
-                                        row.Setup == Before::NoTempFolder ? environment.c_str() : nullptr);
+        const RunResult run = RunAsTool(W(line), row.Answer);
+        ::SetEnvironmentVariableW(L"TMP", tmp);
+        ::SetEnvironmentVariableW(L"TEMP", temp);
         held.reset();
         otherRun.reset();
 
         EXPECT_EQ(run.Code, row.Code);
         EXPECT_EQ(run.OtherWindows, 0);
-        if (row.Answer == 0 && std::string(row.Name).find("interactive") == std::string::npos) {
-            EXPECT_TRUE(run.Boxes.empty()) << "a silent run showed: " << N(run.Boxes.front());
-        } else if (row.Code == 87) {
-            ASSERT_EQ(run.Boxes.size(), 1u);
-            EXPECT_NE(run.Boxes[0].find(L"\"/x\""), std::wstring::npos) << N(run.Boxes[0]);
-        } else {
-            ASSERT_FALSE(run.Boxes.empty());
-            EXPECT_EQ(run.Boxes[0], kConfirmText);
-            EXPECT_EQ(run.Boxes.size(), row.Answer == IDYES ? 2u : 1u);
-            if (row.Answer == IDYES) {
-                EXPECT_TRUE(run.FirstRanAtOutcome) << "the started process ended before the outcome";
-            }
-        }
+        ASSERT_EQ(run.Boxes.size(), row.Boxes);
+        if (row.Boxes > 0)
+            EXPECT_NE(run.Boxes[0].find(row.FirstBox), std::wstring::npos) << N(run.Boxes[0]);
+        if (row.Boxes > 1)
+            EXPECT_TRUE(run.FirstRanAtOutcome) << "the started process ended before the outcome";
         switch (row.After) {
         case Left::Nothing:
             EXPECT_FALSE(run.InstallFolderAtExit) << "ended before the removal had";
@@ -302,7 +249,7 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
             ASSERT_EQ(left.size(), 1u);
             EXPECT_EQ(left[0].rfind("UninstallMW.exe.", 0), 0u) << left[0];
             EXPECT_EQ(left[0].substr(left[0].size() - 7), ".remove") << left[0];
-            const std::string pending = PendingDeletions();
+            const std::string pending = PendingRenames();
             EXPECT_NE(pending.find(folder + left[0]), std::string::npos) << pending;
             EXPECT_NE(pending.find(folder.substr(0, folder.size() - 1) + "|"), std::string::npos)
                 << pending;
