@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/DesktopShell_win32.h"
+#include "app/SetupOutcome_win32.h"
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
 #include "common/Resources_win32.h"
@@ -235,6 +236,7 @@ void TSetupWizardH::RunInstall()
     HourGlass hourGlass;
     KeysIgnored keys(busy_, [this] { DropTypedKeys(); });
     InstallFiles();
+    ReportInstalled();
 }
 
 void TSetupWizardH::ShowAgreement()

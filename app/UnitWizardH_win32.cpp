@@ -161,7 +161,7 @@ LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     return TForm::WndProc(message, wParam, lParam);
 }
 
-std::wstring TSetupWizardH::InstallFolder() const
+std::wstring TSetupWizardH::InstallFolder()
 {
     try {
         return ::InstallFolder();

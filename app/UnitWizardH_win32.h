@@ -114,7 +114,7 @@ public:
     // The engine's install folder (InstallPaths_win32.h), or empty when the system has no
     // program-files folder: nothing can be installed there, so nothing is closed or started,
     // and the install itself reports the missing folder.
-    std::wstring InstallFolder() const;
+    static std::wstring InstallFolder();
     // The engine's program-files folder; empty when there is none.
     std::wstring ProgramFilesFolder() const;
 

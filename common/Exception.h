@@ -5,14 +5,30 @@
 #include <exception>
 #include <string>
 
+// What kind of fault an error comes from, beside its system error code: what an unattended
+// run's exit code is chosen by (FailureExitCode, ExitCodes.h), never the message's text.
+enum class ErrorCause : unsigned char {
+    System,   // the system refused something; SystemCode() says what, when known
+    Damaged,  // a file the installer carries is missing or corrupt (resource, zlib, PNG)
+};
+
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : message_(std::move(message)) {}
+    // `systemCode`: the system's error code behind the failure (0: none, or not known).
+    explicit Exception(std::string message, unsigned long systemCode = 0,
+                       ErrorCause cause = ErrorCause::System)
+        : message_(std::move(message)), systemCode_(systemCode), cause_(cause)
+    {
+    }
     const char* what() const noexcept override { return message_.c_str(); }
     const std::string& Message() const noexcept { return message_; }
+    unsigned long SystemCode() const noexcept { return systemCode_; }
+    ErrorCause Cause() const noexcept { return cause_; }
 
 private:
     std::string message_;
+    unsigned long systemCode_;
+    ErrorCause cause_;
 };
 
 // printf-style formatting into a std::string, for the directives %s %c %d %i %u %x %X and %%

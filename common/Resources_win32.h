@@ -11,9 +11,13 @@
 HMODULE ResourceModule();
 void SetResourceModule(HMODULE module);
 
+// A resource the program carries is missing: the program's file is damaged.
 class EResNotFound : public Exception {
 public:
-    using Exception::Exception;
+    explicit EResNotFound(std::string message)
+        : Exception(std::move(message), 0, ErrorCause::Damaged)
+    {
+    }
 };
 
 // The bytes of one resource, read in place (resources stay mapped while the module is loaded).

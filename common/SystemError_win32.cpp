@@ -21,7 +21,8 @@ std::string SystemErrorText(DWORD code)
 
 EOSError::EOSError(DWORD code)
     : Exception(Format("System Error.  Code: %lu.\n%s", static_cast<unsigned long>(code),
-                       SystemErrorText(code).c_str())),
+                       SystemErrorText(code).c_str()),
+                code),
       code_(code)
 {
 }

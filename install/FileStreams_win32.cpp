@@ -9,9 +9,16 @@ namespace {
 constexpr size_t kMaxIo = 1u << 30;
 }  // namespace
 
-void RaiseWriteError()
+void RaiseWriteError(unsigned long code)
 {
-    throw EWriteError("Stream write error");
+    throw EWriteError("Stream write error", code);
+}
+
+void RaiseCannotCreate(const std::wstring& path, unsigned long code)
+{
+    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
+                               SystemErrorText(code).c_str()),
+                        code);
 }
 
 FileSource::FileSource(const std::wstring& path)
@@ -19,7 +26,8 @@ FileSource::FileSource(const std::wstring& path)
     const DWORD code = SafeOpen(path, GENERIC_READ, FILE_SHARE_READ, file_);
     if (code != ERROR_SUCCESS)
         throw EFOpenError(Format("Cannot open file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                                 SystemErrorText(code).c_str()));
+                                 SystemErrorText(code).c_str()),
+                          code);
 }
 
 size_t FileSource::Read(void* buffer, size_t size)
@@ -40,8 +48,7 @@ FileSink::FileSink(const std::wstring& path)
 {
     const DWORD code = SafeCreateFile(path, file_);
     if (code != ERROR_SUCCESS)
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                                   SystemErrorText(code).c_str()));
+        RaiseCannotCreate(path, code);
 }
 
 void FileSink::Write(const void* data, size_t size)
@@ -50,8 +57,11 @@ void FileSink::Write(const void* data, size_t size)
     while (size > 0) {
         const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
         DWORD put = 0;
-        if (!file_ || !::WriteFile(file_.get(), p, want, &put, nullptr) || put != want)
-            RaiseWriteError();
+        if (!file_ || !::WriteFile(file_.get(), p, want, &put, nullptr))
+            RaiseWriteError(file_ ? ::GetLastError() : ERROR_INVALID_HANDLE);
+        // A medium that takes fewer bytes than given is full.
+        if (put != want)
+            RaiseWriteError(ERROR_DISK_FULL);
         p += put;
         size -= put;
     }
@@ -60,7 +70,7 @@ void FileSink::Write(const void* data, size_t size)
 void FileSink::Flush()
 {
     if (!file_ || !::FlushFileBuffers(file_.get()))
-        RaiseWriteError();
+        RaiseWriteError(file_ ? ::GetLastError() : ERROR_INVALID_HANDLE);
 }
 
 bool FileExists(const std::wstring& path)

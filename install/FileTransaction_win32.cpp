@@ -8,6 +8,7 @@
 #include "common/DecimalText.h"
 #include "common/PathParts.h"
 #include "common/ProductFacts.h"
+#include "common/RunLog_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
@@ -29,12 +30,6 @@ bool IsFree(const std::wstring& path)
         return false;
     const DWORD code = ::GetLastError();
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-}
-
-[[noreturn]] void RaiseCannotCreate(const std::wstring& path, DWORD code)
-{
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                               SystemErrorText(code).c_str()));
 }
 
 // Set by a job of the pool when it has ended. Never closed: a job may still set it after the
@@ -157,7 +152,7 @@ void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
             record_.Remove();
     }
     if (code == ERROR_DISK_FULL)
-        RaiseWriteError();
+        RaiseWriteError(code);
     if (code != ERROR_SUCCESS)
         RaiseCannotCreate(reportAs, code);
     begun_ = true;
@@ -174,8 +169,10 @@ void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
 void FileTransaction::StartFlushes()
 {
     for (size_t i = 0; i < handles_.size(); ++i)
-        if (handles_[i].Staged && !plan_.Entries[i].Scratch)
+        if (handles_[i].Staged && !plan_.Entries[i].Scratch) {
+            LogStep("Staged", plan_.Entries[i].Staged);
             work_.Flush(handles_[i].Staged.get());
+        }
 }
 
 void FileTransaction::Swap()
@@ -216,9 +213,9 @@ void FileTransaction::Swap()
         }
     }
     // Every staged file is on disk before the record says the swap may be completed.
-    if (work_.Wait() != ERROR_SUCCESS) {
+    if (const DWORD flushed = work_.Wait(); flushed != ERROR_SUCCESS) {
         RollBack();
-        RaiseWriteError();
+        RaiseWriteError(flushed);
     }
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {
@@ -237,6 +234,8 @@ void FileTransaction::Swap()
             RollBack();
             RaiseCannotCreate(e.Target, code);
         }
+        if (!e.Scratch)
+            LogStep(opened[i].Staged ? "Swapped in" : "Set aside", e.Target);
     }
 }
 
@@ -254,6 +253,7 @@ void FileTransaction::Commit() noexcept
     handles_.clear();
     CleanPlan(plan_);
     record_.Remove();
+    LogLine("File steps done; the earlier files deleted");
 }
 
 void FileTransaction::RollBack() noexcept
@@ -272,8 +272,11 @@ void FileTransaction::RollBack() noexcept
             return;
         plan_.State = SwapState::Undoing;
     }
-    if (RollBackPlan(plan_, nullptr) != ERROR_SUCCESS)
+    if (RollBackPlan(plan_, nullptr) != ERROR_SUCCESS) {
+        LogLine("Undo incomplete; the next run finishes it");
         return;
+    }
+    LogLine("File steps undone; the earlier files put back");
     record_.Remove();
     for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)
         SafeRemoveFolder(WithoutTrailingSeparators(*it));

@@ -6,7 +6,12 @@
 
 #include "common/UniqueInflate.h"
 
-EZlibError::EZlibError(int code) : Exception(zError(code)), code_(code) {}
+// A stream the installer carries that zlib rejects is damaged (memory aside).
+EZlibError::EZlibError(int code)
+    : Exception(zError(code), 0, code == Z_MEM_ERROR ? ErrorCause::System : ErrorCause::Damaged),
+      code_(code)
+{
+}
 
 // Kept out of line: the installer calls it from one place, where inlined it pushed larger
 // functions out of line and made the program bigger.

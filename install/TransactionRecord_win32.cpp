@@ -3,6 +3,7 @@
 #include "common/CodePage_win32.h"
 #include "common/PathParts.h"
 #include "common/ProductFacts.h"
+#include "common/RunLog_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
@@ -169,12 +170,6 @@ bool IsOurs(const TransactionPlan& plan, const std::wstring& install, const std:
     return true;
 }
 
-[[noreturn]] void RaiseCannotCreate(const std::wstring& path, DWORD code)
-{
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                               SystemErrorText(code).c_str()));
-}
-
 DWORD AppendState(const std::wstring& path, SwapState state)
 {
     UniqueFile file;
@@ -305,10 +300,12 @@ void FinishInterruptedInstall()
     if (!ReadRecord(path, text) || !ParseRecord(text, plan) || !IsOurs(plan, install, shared))
         return;
     std::wstring failed;
+    LogStep("Found an interrupted install:", path);
     if (plan.State == SwapState::Swapping) {
         if (RollForwardPlan(plan, &failed) == ERROR_SUCCESS) {
             CleanPlan(plan);
             SafeDeleteFile(path);
+            LogLine("Interrupted install finished");
             return;
         }
         // What stopped the swap is undone instead; said first, so that a kill meanwhile does
@@ -324,4 +321,5 @@ void FinishInterruptedInstall()
     SafeDeleteFile(path);
     for (auto it = plan.CreatedFolders.rbegin(); it != plan.CreatedFolders.rend(); ++it)
         SafeRemoveFolder(WithoutTrailingSeparators(*it));
+    LogLine("Interrupted install undone");
 }

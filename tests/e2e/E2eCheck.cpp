@@ -10,11 +10,12 @@
 //   link <path>                    link <path> ok <target> <working dir> <description> <arguments>
 //   reg <HKCU|HKLM> <key> <value>  reg <root> <key> <value> <REG_SZ|REG_DWORD|...|missing> <data>
 //   press-ok <hwnd>                ok <hwnd>        (posts IDOK to a dialog box)
-//   run <command line>             started <pid>, then once it has ended: exit <code>
-//                                  (CreateProcessW with the line as it stands, as a deployment
-//                                  tool starts a program; the whole 32-bit exit code from
-//                                  GetExitCodeProcess, unsigned decimal), or failed <error>
 // Every answer block ends with a line "end". Texts are UTF-8.
+//
+// e2e_check.exe launch: reads one Windows command line (UTF-8) from stdin and starts it as a
+// deployment tool does (CreateProcessW, no console, the line as it stands), then prints
+// "started <pid>" and, once the program has ended, "exit <code>": the whole 32-bit exit code
+// (GetExitCodeProcess), which wine's own exit status cuts to its low 8 bits.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -163,26 +164,6 @@ void Reg(const std::string& root, const std::string& key, const std::string& val
                 Clean(data).c_str());
 }
 
-void Run(const std::string& commandLine)
-{
-    std::wstring line = Wide(commandLine);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        std::printf("failed\t%lu\n", GetLastError());
-        return;
-    }
-    std::printf("started\t%lu\n", pi.dwProcessId);
-    std::fflush(stdout);
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    std::printf("exit\t%lu\n", static_cast<unsigned long>(code));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-}
-
 std::vector<std::string> Split(const std::string& line)
 {
     std::vector<std::string> out(1);
@@ -196,8 +177,35 @@ std::vector<std::string> Split(const std::string& line)
 }
 }  // namespace
 
-int main()
+int Launch()
 {
+    char buffer[65536];
+    if (!std::fgets(buffer, sizeof buffer, stdin))
+        return 2;
+    std::wstring line = Wide(Split(buffer)[0]);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        std::printf("failed\t%lu\n", static_cast<unsigned long>(GetLastError()));
+        return 1;
+    }
+    std::printf("started\t%lu\n", static_cast<unsigned long>(pi.dwProcessId));
+    std::fflush(stdout);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    std::printf("exit\t%lu\n", static_cast<unsigned long>(code));
+    std::fflush(stdout);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::string(argv[1]) == "launch")
+        return Launch();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, stdin)) {
@@ -223,8 +231,6 @@ int main()
             Link(f[1]);
         else if (f[0] == "reg" && f.size() >= 4)
             Reg(f[1], f[2], f[3]);
-        else if (f[0] == "run" && f.size() >= 2)
-            Run(f[1]);
         else if (f[0] == "press-ok" && f.size() >= 2) {
             HWND w = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(f[1].c_str(), nullptr, 10)));
             PostMessageW(w, WM_COMMAND, IDOK, 0);

@@ -28,6 +28,14 @@ CLOSE_SPOT = (407, 21)
 OPAQUE_SPOT = (60, 250)
 
 
+# Exit codes of the installer (common/ExitCodes.h) as wine's own exit status gives them: their
+# low 8 bits. Whole codes are read through the checker's launcher (Session.run_deployed).
+EXIT_CANCELLED = 1602 & 0xFF
+EXIT_FAILED = 1603 & 0xFF
+EXIT_ALREADY_RUNNING = 1618 & 0xFF
+EXIT_DAMAGED = 1620 & 0xFF
+
+
 class Failure(Exception):
     pass
 
@@ -415,6 +423,46 @@ class Session:
               "foreground at %s of the background, not %s" % ((fg[0] - bg[0], fg[1] - bg[1]), offset))
         return bg, fg
 
+    def run_deployed(self, command, timeout=120, env=None, stop=None):
+        """Runs the Windows command line `command` as a deployment tool does, through the
+        checker's launcher (CreateProcessW, the line as it stands), and watches the prefix's
+        windows the whole time: fails when any top-level window of the started program exists
+        at any poll, hidden or shown. Returns (the whole 32-bit exit code, seconds taken). With
+        `stop`, a function called once the program has started (one that kills it), the code is
+        None; with `env` (no display) no window is watched."""
+        exe = os.path.join(self.build, "tests", "e2e", "e2e_check.exe")
+        started = time.monotonic()
+        with open(self.scratch("launcher-stderr"), "wb") as errors:
+            proc = subprocess.Popen(["wine", exe, "launch"], env=env or self.env,
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
+        proc.stdin.write(command.encode("utf-8") + b"\n")
+        proc.stdin.close()
+        first = proc.stdout.readline().decode().split()
+        if first[:1] != ["started"]:
+            with open(self.scratch("launcher-stderr"), "rb") as errors:
+                said = errors.read().decode(errors="replace").strip().splitlines()[-12:]
+            raise Failure("the launcher did not start %r: %s (exit code %s; its errors: %s)"
+                          % (command, first, proc.wait(), " | ".join(said) or "none"))
+        pid, seen = first[1], []
+        if stop:
+            stop()
+            proc.wait()
+            return None, time.monotonic() - started
+        while proc.poll() is None:
+            if env is None:
+                seen += [r for r in self.windows() if r[0] == "window" and r[1] == pid]
+            else:
+                time.sleep(0.05)
+            if seen or time.monotonic() - started > timeout:
+                proc.kill()
+                check(not seen, "%r made windows (class, title, visible): %s"
+                      % (command, sorted({(r[10], r[11], r[3]) for r in seen})))
+                raise Failure("%r did not end within %d s" % (command, timeout))
+        took = time.monotonic() - started
+        last = proc.stdout.read().decode().split()
+        check(last[:1] == ["exit"], "the launcher read an exit code: %s" % last)
+        return int(last[1]), took
+
     def installer_windows(self):
         pid = None
         rows = self.windows()
@@ -452,7 +500,9 @@ def reset_install(s):
             os.remove(path)
 
 
-def check_expected_install(s):
+def check_expected_install(s, messenger_runs=True):
+    """The prefix against the table; with `messenger_runs` false (a silent install starts
+    nothing) the table's processes must not be running."""
     table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected_install.tsv")
     problems = []
     queries, rows = [], []
@@ -494,17 +544,18 @@ def check_expected_install(s):
                     tuple(x.lower() if i in (1, 2) else x for i, x in enumerate(want)):
                 problems.append("link %s: %s, expected %s" % (f[1], got, want))
         elif f[0] == "process":
-            if f[1].lower() not in running:
-                problems.append("not running: " + f[1])
+            if (f[1].lower() in running) != messenger_runs:
+                problems.append(("not running: " if messenger_runs else "running: ") + f[1])
     check(not problems, "install state:\n  " + "\n  ".join(problems))
     print("install state: %d entries as expected" % len(rows))
 
 
-def check_ended(s, how, messenger_starts=False):
-    """The wizard ended by `how` with exit code 0 and both its windows are gone; with
-    `messenger_starts` (Close and Cancel open the installed messenger) the messenger runs."""
-    code = s.wait_exit()
-    check(code == 0, "%s: exit code %s" % (how, code))
+def check_ended(s, how, messenger_starts=False, code=EXIT_CANCELLED):
+    """The wizard ended by `how` with exit code `code` (default: closed before the install ran)
+    and both its windows are gone; with `messenger_starts` (Close and Cancel open the installed
+    messenger) the messenger runs."""
+    got = s.wait_exit()
+    check(got == code, "%s: exit code %s, expected %s" % (how, got, code))
     check(not s.foreground() and not s.background(), "%s: both windows gone" % how)
     if messenger_starts:
         messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
@@ -669,7 +720,7 @@ def scenario_keyboard(s):
     check(s.page_state()["page"] == 4 and s.installer.poll() is None,
           "keys typed during the install did nothing")
     s.key("Return")
-    check_ended(s, "Return on Close", messenger_starts=True)
+    check_ended(s, "Return on Close", messenger_starts=True, code=0)
     check_expected_install(s)
     print("keyboard-only install done, the messenger started")
     s.stop_wine()
@@ -697,7 +748,7 @@ def scenario_second(s):
     exe = os.path.join(s.build, "MarlowindSetup.exe")
     second = subprocess.run(["wine", exe], env=s.env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, timeout=60)
-    check(second.returncode == 0, "second start: exit code %s" % second.returncode)
+    check(second.returncode == EXIT_ALREADY_RUNNING, "second start: exit code %s" % second.returncode)
     check(first.poll() is None, "the first wizard still runs")
     wizards = [w for w in s.windows() if w[0] == "window" and w[10] == "TSetupWizardH"]
     check(len(wizards) == 1, "one wizard window, found %d" % len(wizards))
@@ -707,8 +758,8 @@ def scenario_second(s):
     check(state["page"] == 2, "the first wizard still shows page 2")
     s.check_pair()
     s.key("Escape")
-    check(s.wait_exit() == 0, "exit code 0")
-    print("a second start ends with 0 and leaves one wizard on screen")
+    check(s.wait_exit() == EXIT_CANCELLED, "the first wizard's exit code after Escape")
+    print("a second start ends with 1618 and leaves one wizard on screen")
 
 
 def start_and_press_install(s, exe=None):
@@ -733,10 +784,11 @@ def error_box(s):
     return None
 
 
-def expect_error_then_close(s, shot, wanted):
+def expect_error_then_close(s, shot, wanted, code=EXIT_FAILED):
     """Waits for the error box after Install, checks its caption and that one of its texts
     passes `wanted`, answers it, checks that the wizard stays open without buttons and closes
-    it with the close cross. Returns the message."""
+    it with the close cross, which ends the program with the failure's `code`. Returns the
+    message."""
     box, texts = wait_for(lambda: error_box(s), 60, "the error message box", 0.5)
     s.screenshot(shot)
     check(box[11] == "Marlowind setup", "message box caption %r" % box[11])
@@ -753,7 +805,8 @@ def expect_error_then_close(s, shot, wanted):
     bg = s.background()
     s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
     s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
-    check(s.wait_exit() == 0, "exit code 0 after closing")
+    got = s.wait_exit()
+    check(got == code, "exit code %s after closing, expected the failure's %s" % (got, code))
     return message[0]
 
 
@@ -812,7 +865,7 @@ def scenario_damaged(s):
 
     # The last payload stream, the updater, is the one damaged.
     start_and_press_install(s, damaged_copy(s, "MarlUpdate.zlib"))
-    expect_error_then_close(s, "damaged-error", lambda t: t == "data error.")
+    expect_error_then_close(s, "damaged-error", lambda t: t == "data error.", EXIT_DAMAGED)
     after = installed_files(s)
     check(after == before, "the installation's files changed: %s" % sorted(
         k for k in set(before) | set(after) if before.get(k) != after.get(k)))
@@ -845,7 +898,7 @@ def startup_programs(s):
     empty = os.path.join(s.build, "tests", "e2e", "e2e_empty_window.exe")
 
     def wizard_closed(proc):
-        check(proc.wait(20) == 0, "the installer's exit code is 0")
+        check(proc.wait(20) == EXIT_CANCELLED, "the installer's exit code after the close cross")
         s.wait_gone(proc.args[-1])
 
     def empty_closed(proc):
@@ -1021,7 +1074,7 @@ def scenario_accessible(s):
     check(page[1][0].startswith("Thank you."), "page 4 reads its text: %s" % page[1][0])
     s.wait_page(4, save="accessible-page4")
     press_spoken(s, "Close")
-    check_ended(s, "Close through its object", messenger_starts=True)
+    check_ended(s, "Close through its object", messenger_starts=True, code=0)
     check_expected_install(s)
     print("install through the accessibility interface done, the messenger started")
     s.stop_wine()
@@ -1093,12 +1146,12 @@ def scale_run(s, dpi):
     close = s.scp(CLOSE_SPOT)
     s.press(bg[0] + close[0], bg[1] + close[1])
     s.release(bg[0] + close[0], bg[1] + close[1])
-    check_ended(s, "%d DPI: the close cross" % dpi)
+    check_ended(s, "%d DPI: the close cross" % dpi, code=0)
 
     # Cancel lies where Close does on page 4.
     s.start_installer()
     s.click_button("cancel")
-    check(s.wait_exit() == 0, "%d DPI: Cancel ends the program" % dpi)
+    check(s.wait_exit() == EXIT_CANCELLED, "%d DPI: Cancel ends the program" % dpi)
     s.stop_wine()
     print("%d DPI: sizes, offset, pages, buttons, radio, drag, close cross and Cancel" % dpi)
 

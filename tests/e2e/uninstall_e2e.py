@@ -104,7 +104,7 @@ def uninstall_string(s):
 
 class Launch:
     """A command line started inside the prefix as a deployment tool starts it (CreateProcessW,
-    through the checker's "run"), whose whole 32-bit exit code is read from the process that
+    through the checker's launcher), whose whole 32-bit exit code is read from the process that
     was started, not wine's low 8 bits."""
 
     def __init__(self, s, command):
@@ -112,9 +112,10 @@ class Launch:
         if command.startswith("/"):
             # A program of the build, through the drive that maps the host's root.
             command = '"Z:%s"' % command.replace("/", "\\")
-        self.proc = subprocess.Popen(["wine", exe], env=s.env, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.proc.stdin.write("run\t%s\n" % command)
+        self.proc = subprocess.Popen(["wine", exe, "launch"], env=s.env, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                     encoding="utf-8")
+        self.proc.stdin.write(command + "\n")
         self.proc.stdin.close()
         line = self.proc.stdout.readline().strip()
         check(line.startswith("started\t"), "the launcher started %r: %r" % (command, line))
@@ -565,7 +566,8 @@ def scenario_uninstall_quiet(s):
 
 
 SCENARIOS = {"uninstall_no": scenario_uninstall_no,
-             "uninstall_quiet": scenario_uninstall_quiet, "uninstall_yes": scenario_uninstall_yes,
+             "uninstall_quiet": scenario_uninstall_quiet,
+             "winget_switches": scenario_winget_switches, "uninstall_yes": scenario_uninstall_yes,
              "uninstall_second": scenario_uninstall_second,
              "uninstall_partial": scenario_uninstall_partial,
              "uninstall_held": scenario_uninstall_held,
