@@ -71,9 +71,9 @@ inline constexpr const wchar_t* kLicenseLinkDescription = L"Marlowind license";
 
 // Name prefix of the uninstaller's stage folders below the temporary folder.
 inline constexpr const wchar_t* kStageFolderPrefix = L"MarlowindUninstall.";
-// The mutex that keeps one wizard running per session.
+// The mutex that keeps one installer running on the machine.
 inline constexpr const wchar_t* kWizardInstanceName = L"MarlowindSetup.Wizard";
-// The mutex an uninstaller's run holds from its start to its end (both session-local).
+// The mutex an uninstaller's run holds from its start to its end (both machine-wide).
 inline constexpr const wchar_t* kUninstallInstanceName = L"MarlowindSetup.Uninstall";
 
 // Registry keys: below HKEY_CURRENT_USER the settings, the uninstall list and the product's

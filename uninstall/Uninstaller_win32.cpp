@@ -57,13 +57,14 @@ int RemoveAndReport(const Outcome& outcome, const std::wstring& stageFolder)
     return ExitValue(ExitCode::Failed);
 }
 
-// The mutex of this run, or an empty owner when the installer or another uninstaller runs in
-// this session. One that could not be made at all lets the run go on.
+// The mutex of this run, or an empty owner when the installer or another uninstaller runs on
+// the machine (a copy a deployment tool started as the system account and one a person started
+// see each other). One that could not be made at all lets the run go on.
 UniqueHandle ClaimTheRun(bool& otherRuns)
 {
-    const std::wstring local = L"Local\\";
-    UniqueHandle installer(::OpenMutexW(SYNCHRONIZE, FALSE, (local + kWizardInstanceName).c_str()));
-    UniqueHandle run(::CreateMutexW(nullptr, FALSE, (local + kUninstallInstanceName).c_str()));
+    const std::wstring global = L"Global\\";
+    UniqueHandle installer(::OpenMutexW(SYNCHRONIZE, FALSE, (global + kWizardInstanceName).c_str()));
+    UniqueHandle run(::CreateMutexW(nullptr, FALSE, (global + kUninstallInstanceName).c_str()));
     const DWORD made = ::GetLastError();
     otherRuns = installer || made == ERROR_ALREADY_EXISTS || made == ERROR_ACCESS_DENIED;
     return otherRuns ? UniqueHandle() : std::move(run);

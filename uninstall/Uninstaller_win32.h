@@ -9,7 +9,7 @@
 // Success when everything was removed, RestartNeeded when the uninstaller's own file is left
 // to the next restart, Failed when something stayed (then the uninstaller and its entry stay)
 // or an error stopped it, Cancelled when the user said No, InvalidParameter for a switch it
-// does not know, AlreadyRunning while the installer or another uninstaller runs in the session
+// does not know, AlreadyRunning while the installer or another uninstaller runs on the machine
 // (nothing is removed in these three). The first stage returns its second stage's code. Never
 // raises.
 int RunUninstaller(const wchar_t* commandLine);

@@ -199,8 +199,8 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
         if (row.Setup == Before::UninstallerRuns || row.Setup == Before::InstallerRuns) {
             otherRun.reset(::CreateMutexW(nullptr, TRUE,
                                           row.Setup == Before::InstallerRuns
-                                              ? L"Local\\MarlowindSetup.Wizard"
-                                              : L"Local\\MarlowindSetup.Uninstall"));
+                                              ? L"Global\\MarlowindSetup.Wizard"
+                                              : L"Global\\MarlowindSetup.Uninstall"));
             ASSERT_TRUE(otherRun);
         }
         wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
