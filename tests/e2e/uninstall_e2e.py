@@ -9,6 +9,8 @@ import subprocess
 import sys
 import time
 
+import yaml
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 from harness import Failure, check, expand, reset_install, wait_for  # noqa: E402
@@ -563,6 +565,28 @@ def scenario_uninstall_quiet(s):
     check(polls >= 2, "the watcher looked at the windows while it ran (%d times)" % polls)
     print("QuietUninstallString as it stands: no window in %d looks, everything removed before "
           "its exit, code 0" % polls)
+
+
+def scenario_winget_switches(s):
+    """The generated manifest's own Silent and Log switches, as winget passes them to the
+    installer it downloaded (<LOGPATH> a path with a space), install with no window."""
+    out = s.scratch("winget")
+    subprocess.run([os.path.join(s.source, "scripts", "winget-manifest"), "--out", out,
+                    "--installer", s.installer_exe], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(out, "Marlowind.Marlowind.installer.yaml"), encoding="utf-8") as f:
+        switches = yaml.safe_load(f)["InstallerSwitches"]
+    log = expand(s, "{PD}\\Deploy logs\\winget install.log")
+    os.makedirs(os.path.dirname(s.host_path(log)), exist_ok=True)
+    if os.path.exists(s.host_path(log)):
+        os.remove(s.host_path(log))
+    reset_install(s)
+    installer = '"Z:%s"' % s.installer_exe.replace("/", "\\")
+    command = "%s %s %s" % (installer, switches["Silent"], switches["Log"].replace("<LOGPATH>", log))
+    code, took = s.run_deployed(command)
+    check(code == 0, "%s: exit code %d" % (command, code))
+    harness.check_expected_install(s, messenger_runs=False)
+    check(os.path.getsize(s.host_path(log)) > 0, "the log at " + log)
+    print("the manifest's switches %r install in %.1f s, the log at %s" % (command, took, log))
 
 
 SCENARIOS = {"uninstall_no": scenario_uninstall_no,
