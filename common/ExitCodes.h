@@ -45,7 +45,7 @@ inline constexpr ExitCodeRow kExitCodes[] = {
     {ExitCode::Failed, ExitCodeProgram::Both, false, "contactSupport", "Any other failure (the log names it); the earlier installation is whole, or the removal stopped and the entry was kept."},
     {ExitCode::AlreadyRunning, ExitCodeProgram::Both, true, "installInProgress", "Another copy of the installer or the uninstaller is running; nothing was changed."},
     {ExitCode::DamagedInstaller, ExitCodeProgram::Setup, false, "contactSupport", "The installer file is damaged (a carried file is missing or corrupt); the earlier installation is whole."},
-    {ExitCode::LogFailed, ExitCodeProgram::Both, false, "invalidParameter", "The log file named by /log could not be created; nothing was changed."},
+    {ExitCode::LogFailed, ExitCodeProgram::Setup, false, "invalidParameter", "The log file named by /log could not be created; nothing was changed."},
     {ExitCode::RestartNeeded, ExitCodeProgram::Uninstaller, false, "rebootRequiredToFinish", "Removed; a file that was in use is deleted at the next restart."},
 };
 

@@ -71,8 +71,10 @@ inline constexpr const wchar_t* kLicenseLinkDescription = L"Marlowind license";
 
 // Name prefix of the uninstaller's stage folders below the temporary folder.
 inline constexpr const wchar_t* kStageFolderPrefix = L"MarlowindUninstall.";
-// The mutex that keeps one wizard running per session.
+// The mutex that keeps one installer running on the machine.
 inline constexpr const wchar_t* kWizardInstanceName = L"MarlowindSetup.Wizard";
+// The mutex an uninstaller's run holds from its start to its end (both machine-wide).
+inline constexpr const wchar_t* kUninstallInstanceName = L"MarlowindSetup.Uninstall";
 
 // Registry keys: below HKEY_CURRENT_USER the settings, the uninstall list and the product's
 // key; below HKEY_LOCAL_MACHINE the autostart list.
@@ -83,10 +85,11 @@ inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVer
 inline constexpr const char* kProductKey = "Software\\Marlowind";
 
 // Value names of the records (the uninstaller removes the same ones): the uninstall entry's
-// DisplayName ... DisplayVersion in the order written, the autostart value below kRunKey, the
-// install path and the first-run flag below kProductKey.
-inline constexpr const char* kUninstallEntryValues[6] = {
-    "DisplayName", "UnInstallString", "DisplayIcon", "Publisher", "EstimatedSize", "DisplayVersion",
+// DisplayName ... DisplayVersion and then QuietUninstallString, in the order written, the
+// autostart value below kRunKey, the install path and the first-run flag below kProductKey.
+inline constexpr const char* kUninstallEntryValues[7] = {
+    "DisplayName",   "UnInstallString", "DisplayIcon",          "Publisher",
+    "EstimatedSize", "DisplayVersion",  "QuietUninstallString",
 };
 inline constexpr const char* kAutostartValue = "MarloWind";
 inline constexpr const char* kInstallPathValue = "InstallPath";
@@ -97,6 +100,8 @@ inline constexpr const char* kFirstTimeValue = "IsFirstTime";
 inline constexpr const char* kDisplayName = "Marlowind instant messenger";
 inline constexpr const char* kPublisher = "Marlowind";
 inline constexpr const char* kUninstallEntryProgram = "uninstallmw.exe";
+// QuietUninstallString: the installed uninstaller's path in quotes, then this switch.
+inline constexpr const char* kQuietUninstallSwitch = "/S";
 inline constexpr unsigned kEstimatedSizeKiB = 15800;
 
 // The messenger's first-run settings below kConfigKey, in the order they are written.

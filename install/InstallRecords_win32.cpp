@@ -30,6 +30,9 @@ void WriteUninstallEntry()
     registry.WriteString(kUninstallEntryValues[3], kPublisher);
     registry.WriteInteger(kUninstallEntryValues[4], kEstimatedSizeKiB);
     registry.WriteString(kUninstallEntryValues[5], MW_VERSION_TEXT);
+    registry.WriteString(kUninstallEntryValues[6],
+                         "\"" + RegistryPathText(InstallFolder() + kUninstallerPayload.TargetFile) +
+                             "\" " + kQuietUninstallSwitch);
 }
 
 void WriteAutostartEntry()

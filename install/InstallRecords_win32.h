@@ -15,7 +15,9 @@
 void WriteConfigFlag(const std::string& name, bool value);
 
 // HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Marlowind: DisplayName,
-// UnInstallString, DisplayIcon, Publisher, EstimatedSize, DisplayVersion, in that order.
+// UnInstallString, DisplayIcon, Publisher, EstimatedSize, DisplayVersion, in that order, then
+// QuietUninstallString ("<install folder>\UninstallMW.exe" /S, the command that removes the
+// installation with no window).
 // Raises ERegistryException "Failed to create key Marlowind" when the subkey can't be created
 // (also when the Uninstall key itself can't be opened) and "Failed to set data for '%s'" for a
 // refused write; values written before stay. Raises ESpecialFolderError without a program

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/DecimalText.h"
+#include "common/PathParts.h"
 #include "common/ProductFacts.h"
 #include "common/UniqueHandle_win32.h"
 #include "install/InstallPaths_win32.h"
@@ -10,6 +12,7 @@
 #include "install/Shortcuts_win32.h"
 #include "install/TransactionRecord_win32.h"
 #include "system/Shutdown_win32.h"
+#include "uninstall/SelfRemoval_win32.h"
 
 namespace {
 std::string UninstallEntryKey()
@@ -25,6 +28,45 @@ LONG EntryDeletable()
     const LONG opened = ::RegOpenKeyExA(HKEY_CURRENT_USER, UninstallEntryKey().c_str(), 0,
                                         KEY_SET_VALUE | KEY_QUERY_VALUE | DELETE, key.receive());
     return opened == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : opened;
+}
+
+bool InUse(DWORD code)
+{
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+}
+
+DWORD ScheduleDeletion(const std::wstring& path)
+{
+    return ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? ERROR_SUCCESS
+                                                                              : ::GetLastError();
+}
+
+// The installed uninstaller, whose program may be running as the first stage: moved into
+// `stageFolder`, else deleted, else renamed beside itself under a name no install writes and
+// left to the next restart (the rename keeps an install made before the restart from losing
+// its new file to that deletion). Sets `leftToRestart` then.
+RemovalOutcome RemoveUninstallerFile(const std::wstring& stageFolder, bool& leftToRestart,
+                                     DWORD& error)
+{
+    const std::wstring path = InstalledUninstallerPath();
+    if (!stageFolder.empty() && ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        SetAsideInto(path, stageFolder) == ERROR_SUCCESS)
+        return RemovalOutcome::Removed;
+    const RemovalOutcome deleted = RemoveItem(FileRemoval(path), &error);
+    if (deleted != RemovalOutcome::Failed || !InUse(error))
+        return deleted;
+    const std::wstring aside = path + L"." + DecimalText(::GetCurrentProcessId()) + L".remove";
+    // Scheduled before it exists: a run killed between the two leaves no name that nobody
+    // removes.
+    DWORD code = ScheduleDeletion(aside);
+    if (code == ERROR_SUCCESS && !::MoveFileExW(path.c_str(), aside.c_str(), 0))
+        code = ::GetLastError();
+    if (code != ERROR_SUCCESS) {
+        error = code;
+        return RemovalOutcome::Failed;
+    }
+    leftToRestart = true;
+    return RemovalOutcome::Removed;
 }
 
 void AddLinks(std::vector<RemovalItem>& items, const std::wstring& installFolder)
@@ -112,7 +154,7 @@ std::wstring InstalledUpdaterPath()
     return InstallFolder() + kUpdaterPayload.TargetFile;
 }
 
-std::vector<RemovalFailure> RemoveInstallation()
+std::vector<RemovalFailure> RemoveInstallation(const std::wstring& stageFolder, bool* leftToRestart)
 {
     // Computed first so that a missing special folder stops before anything is closed.
     const std::vector<RemovalItem> items = InstallationItems();
@@ -127,13 +169,19 @@ std::vector<RemovalFailure> RemoveInstallation()
     // user can run it again.
     if (!failures.empty())
         return failures;
-    // Nor is the uninstaller deleted when its entry could not go after it.
+    // Nor is the uninstaller removed when its entry could not go after it.
     const LONG deletable = EntryDeletable();
     if (deletable != ERROR_SUCCESS)
         return {{KeyIfEmptyRemoval(HKEY_CURRENT_USER, UninstallEntryKey()), static_cast<DWORD>(deletable)}};
-    const RemovalItem uninstaller = FileRemoval(InstalledUninstallerPath());
+    bool restart = false;
     DWORD error = 0;
-    if (RemoveItem(uninstaller, &error) == RemovalOutcome::Failed)
-        return {{uninstaller, error}};
-    return RemoveItems(entry);
+    if (RemoveUninstallerFile(stageFolder, restart, error) == RemovalOutcome::Failed)
+        return {{FileRemoval(InstalledUninstallerPath()), error}};
+    failures = RemoveItems(entry);
+    // The folder holds the uninstaller's renamed file until the restart, then nothing.
+    if (restart)
+        ScheduleDeletion(WithoutTrailingSeparators(InstallFolder()));
+    if (leftToRestart)
+        *leftToRestart = restart;
+    return failures;
 }

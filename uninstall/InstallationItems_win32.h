@@ -32,9 +32,14 @@ bool UninstallEntryKept();
 
 // Finishes or undoes an install cut short (FinishInterruptedInstall; raises EFCreateError when
 // a name of it can't be put right), closes running copies of the installed messenger and
-// updater, removes InstallationItems(),
-// and only when all of them are gone the uninstaller, then UninstallEntryItems(). The
-// uninstaller is kept as well when the entry's key can't be opened for deleting.
+// updater, removes InstallationItems(), and only when all of them are gone the uninstaller,
+// then UninstallEntryItems(). The uninstaller is kept as well when the entry's key can't be
+// opened for deleting.
+// The uninstaller's file may be in use by its own first stage: with a `stageFolder` (the second
+// stage's own folder) it is moved there; otherwise, when it can't be deleted for being in use,
+// it is renamed in the install folder and left, with the folder, to the next restart, and
+// `*leftToRestart` (when given) is set.
 // Returns what could not be removed (empty: everything of the installation is gone).
 // Raises ESpecialFolderError as InstallationItems().
-std::vector<RemovalFailure> RemoveInstallation();
+std::vector<RemovalFailure> RemoveInstallation(const std::wstring& stageFolder = std::wstring(),
+                                               bool* leftToRestart = nullptr);

@@ -203,14 +203,16 @@ bool RemoveStageFolder(const std::wstring& folder)
         UniqueFile held = OpenPlain(folder, kHeldFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
         if (!held)
             return false;
-        const std::vector<FolderEntry> entries = EntriesOf(held.get(), 2);
-        if (entries.size() != 1 || !IsPlain(entries[0].Attributes, false) ||
-            !SamePath(entries[0].Name, kStageExecutable))
+        const std::vector<FolderEntry> entries = EntriesOf(held.get(), 3);
+        if (entries.empty() || entries.size() > 2)
             return false;
-        {
-            UniqueFile copy =
-                OpenPlain(folder + L"\\" + entries[0].Name, DELETE | SYNCHRONIZE, 0, false);
-            if (!copy || MarkForDeletion(copy.get()) != ERROR_SUCCESS)
+        for (const FolderEntry& entry : entries)
+            if (!IsPlain(entry.Attributes, false) || (!SamePath(entry.Name, kStageExecutable) &&
+                                                      !SamePath(entry.Name, kSetAsideExecutable)))
+                return false;
+        for (const FolderEntry& entry : entries) {
+            UniqueFile file = OpenPlain(folder + L"\\" + entry.Name, DELETE | SYNCHRONIZE, 0, false);
+            if (!file || MarkForDeletion(file.get()) != ERROR_SUCCESS)
                 return false;
         }
         if (MarkForDeletion(held.get()) != ERROR_SUCCESS)

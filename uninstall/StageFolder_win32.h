@@ -12,8 +12,11 @@
 #include "common/UniqueHandle_win32.h"
 
 // Stage folders are named kStageFolderPrefix + process id + "." + random digits.
-// The one file a stage folder holds: the uninstaller's copy, under its installed name.
+// The file a stage folder holds: the uninstaller's copy, under its installed name.
 inline constexpr const wchar_t* kStageExecutable = kUninstallerPayload.TargetFile;
+// And for a while the installed uninstaller itself, moved out of the install folder while its
+// first stage still ran from it.
+inline constexpr const wchar_t* kSetAsideExecutable = L"UninstallMW.installed";
 
 // The temporary folder with a trailing separator; empty when the system gives none.
 std::wstring TempFolderW();
@@ -47,9 +50,10 @@ void DiscardStageFolder(StageFolder& stage);
 // prefix (ASCII case ignored), at least one more character and no further separator.
 bool IsStageFolderName(const std::wstring& temp, const std::wstring& folder);
 
-// Removes `folder` when it is an earlier stage: a folder, not a reparse point, holding exactly
-// one entry, a plain file named kStageExecutable (not a link). Anything else, and a stage whose
-// file is still in use, is left as it is. Returns whether the folder is gone. Never raises.
+// Removes `folder` when it is an earlier stage: a folder, not a reparse point, holding one or
+// two entries, plain files (not links) named kStageExecutable or kSetAsideExecutable. Anything
+// else, and a stage whose file is still in use, is left as it is. Returns whether the folder
+// is gone. Never raises.
 bool RemoveStageFolder(const std::wstring& folder);
 
 // Removes every earlier stage folder directly below `temp` except `ownFolder`; entries that

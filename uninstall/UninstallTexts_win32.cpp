@@ -11,6 +11,17 @@ const wchar_t* const kConfirmText =
 const wchar_t* const kRemovedText =
     L"Marlowind instant messenger and all of its components were removed from your computer.";
 
+const wchar_t* const kAlreadyRunningText =
+    L"Marlowind setup or its uninstaller is already running. Nothing was removed.\n\nWait until "
+    L"it has ended, then run the uninstaller again.";
+
+std::wstring InvalidSwitchText(const std::wstring& argument)
+{
+    return L"The uninstaller does not know the switch \"" + argument +
+           L"\". Nothing was removed.\n\nTo remove Marlowind instant messenger without questions, "
+           L"run the uninstaller with /S.";
+}
+
 std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool entryKept)
 {
     std::wstring text =

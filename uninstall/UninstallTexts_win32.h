@@ -10,6 +10,10 @@
 inline constexpr const wchar_t* kUninstallCaption = kSetupCaption;
 extern const wchar_t* const kConfirmText;       // the Yes/No question
 extern const wchar_t* const kRemovedText;       // everything was removed
+extern const wchar_t* const kAlreadyRunningText;  // the installer or another uninstaller runs
+
+// The box of a command line with an argument the uninstaller does not know: names it.
+std::wstring InvalidSwitchText(const std::wstring& argument);
 
 // The report of a removal that left `failures` behind (not empty): one line per item, its name
 // (DescribeItem) and the system's reason, with `entryKept` a line that the uninstaller and its

@@ -9,6 +9,8 @@ import subprocess
 import sys
 import time
 
+import yaml
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 from harness import Failure, check, expand, reset_install, wait_for  # noqa: E402
@@ -102,9 +104,41 @@ def uninstall_string(s):
     return row[5]
 
 
+class Launch:
+    """A command line started inside the prefix as a deployment tool starts it (CreateProcessW,
+    through the checker's launcher), whose whole 32-bit exit code is read from the process that
+    was started, not wine's low 8 bits."""
+
+    def __init__(self, s, command):
+        exe = os.path.join(s.build, "tests", "e2e", "e2e_check.exe")
+        if command.startswith("/"):
+            # A program of the build, through the drive that maps the host's root.
+            command = '"Z:%s"' % command.replace("/", "\\")
+        self.proc = subprocess.Popen(["wine", exe, "launch"], env=s.env, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                     encoding="utf-8")
+        self.proc.stdin.write(command + "\n")
+        self.proc.stdin.close()
+        line = self.proc.stdout.readline().strip()
+        check(line.startswith("started\t"), "the launcher started %r: %r" % (command, line))
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait(self, timeout=60):
+        """The started process's exit code once it has ended."""
+        try:
+            self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the started process did not end within %d s" % timeout)
+        out = self.proc.stdout.read()
+        lines = [x for x in out.splitlines() if x.startswith("exit\t")]
+        check(lines, "the launcher read no exit code: %r" % out)
+        return int(lines[0].split("\t")[1])
+
+
 def start_uninstaller(s, command):
-    process = subprocess.Popen(["wine", command], env=s.env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+    process = Launch(s, command)
     box = wait_box(s, lambda b: any(t.replace("&", "") == "Yes" for _, _, t in b["items"]),
                    "the question of the uninstaller")
     check("remove Marlowind instant messenger and all of its components" in box_text(box),
@@ -117,12 +151,15 @@ def answer_yes(s, command, shot):
     first, box = start_uninstaller(s, command)
     s.screenshot(shot + "-question")
     click_box_button(s, box, "Yes")
-    first.wait(30)
     final = wait_box(s, lambda b: any(t.replace("&", "") == "OK" for _, _, t in b["items"]),
                      "the outcome of the uninstaller", timeout=120)
     text = box_text(final)
     s.screenshot(shot + "-outcome")
+    check(first.running(), "the started uninstaller waits while the outcome shows")
     click_box_button(s, final, "OK")
+    code = first.wait(30)
+    want = 0 if text == REMOVED else 1603
+    check(code == want, "the started uninstaller's exit code is %d, the outcome's %d" % (code, want))
     wait_for(lambda: not any(b["hwnd"] == final["hwnd"] for b in boxes(s)), 20,
              "the outcome box to close", 0.5)
     wait_for(lambda: not [p for p in s.processes() if "marlowinduninstall." in p[2].lower()], 30,
@@ -197,7 +234,8 @@ def scenario_uninstall_no(s):
     process, box = start_uninstaller(s, uninstall_string(s))
     s.screenshot("uninstall-no-question")
     click_box_button(s, box, "No")
-    check(process.wait(30) == 0, "No ends the uninstaller with exit code 0")
+    code = process.wait(30)
+    check(code == 1602, "No ends the uninstaller with exit code 1602, not %d" % code)
     time.sleep(1)
     check(not [b for b in boxes(s) if b["title"] == CAPTION], "No shows nothing more")
     harness.check_expected_install(s)
@@ -331,7 +369,7 @@ def scenario_uninstall_held(s):
         check(KEPT in text, "the outcome says the uninstaller and its entry stay: %r" % text)
         left = installation_left(s, keep=[licence, uninstaller, expand(s, "{PF}\\Marlowind")])
         entry = [x for x in left if UNINSTALL_KEY in x]
-        check(len(entry) == 7, "the uninstall entry stays with its six values: %s" % entry)
+        check(len(entry) == 8, "the uninstall entry stays with its seven values: %s" % entry)
         others = [x for x in left if UNINSTALL_KEY not in x]
         check(not others, "left behind besides the file in use:\n  " + "\n  ".join(others))
         for path in (licence, uninstaller):
@@ -486,7 +524,7 @@ def scenario_uninstall_killed(s):
     time.sleep(0.3)
     kill_prefix(s)
     holder.wait()
-    first.wait()
+    first.proc.wait()
     check(os.path.isfile(s.host_path(licence)), "the kill came amid the removal")
     text = answer_yes(s, uninstall_string(s), "uninstall-killed-again")
     check(text == REMOVED, "the second run finishes the removal: %r" % text)
@@ -495,7 +533,65 @@ def scenario_uninstall_killed(s):
     print("the uninstaller killed amid the removal, run again, finishes it")
 
 
-SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_uninstall_yes,
+def visible_windows(s):
+    """{hwnd: "pid class title"} of the prefix's visible top-level windows."""
+    return {r[2]: "%s %s %s" % (r[1], r[10], r[11] if len(r) > 11 else "")
+            for r in s.windows() if r[0] == "window" and r[3] == "1"}
+
+
+def scenario_uninstall_quiet(s):
+    """The entry's QuietUninstallString, read from the registry and started as it stands, as a
+    deployment tool or a package manager starts it: no window at any moment, every part of the
+    installation gone by the time the started process ends, exit code 0."""
+    install_with_wizard(s)
+    row = s.checker(("reg", "HKCU", UNINSTALL_KEY, "QuietUninstallString"))[0]
+    uninstaller = expand(s, "{PF}\\Marlowind\\UninstallMW.exe")
+    check(row[4] == "REG_SZ" and row[5] == '"%s" /S' % uninstaller,
+          "the entry's QuietUninstallString: %s" % row)
+    check(s.running(messenger(s)), "the messenger the wizard started runs")
+    before = visible_windows(s)
+    launched = Launch(s, row[5])
+    seen, polls = {}, 0
+    while launched.running():
+        for hwnd, what in visible_windows(s).items():
+            if hwnd not in before:
+                seen[hwnd] = what
+        polls += 1
+    code = launched.wait()
+    left = installation_left(s)
+    check(code == 0, "the quiet uninstall's exit code: %d" % code)
+    check(not left, "still there when the started process ended:\n  " + "\n  ".join(left))
+    check(not seen, "windows shown by the quiet uninstall: %s" % sorted(seen.values()))
+    check(polls >= 2, "the watcher looked at the windows while it ran (%d times)" % polls)
+    print("QuietUninstallString as it stands: no window in %d looks, everything removed before "
+          "its exit, code 0" % polls)
+
+
+def scenario_winget_switches(s):
+    """The generated manifest's own Silent and Log switches, as winget passes them to the
+    installer it downloaded (<LOGPATH> a path with a space), install with no window."""
+    out = s.scratch("winget")
+    subprocess.run([os.path.join(s.source, "scripts", "winget-manifest"), "--out", out,
+                    "--installer", s.installer_exe], check=True, stdout=subprocess.DEVNULL)
+    with open(os.path.join(out, "Marlowind.Marlowind.installer.yaml"), encoding="utf-8") as f:
+        switches = yaml.safe_load(f)["InstallerSwitches"]
+    log = expand(s, "{PD}\\Deploy logs\\winget install.log")
+    os.makedirs(os.path.dirname(s.host_path(log)), exist_ok=True)
+    if os.path.exists(s.host_path(log)):
+        os.remove(s.host_path(log))
+    reset_install(s)
+    installer = '"Z:%s"' % s.installer_exe.replace("/", "\\")
+    command = "%s %s %s" % (installer, switches["Silent"], switches["Log"].replace("<LOGPATH>", log))
+    code, took = s.run_deployed(command)
+    check(code == 0, "%s: exit code %d" % (command, code))
+    harness.check_expected_install(s, messenger_runs=False)
+    check(os.path.getsize(s.host_path(log)) > 0, "the log at " + log)
+    print("the manifest's switches %r install in %.1f s, the log at %s" % (command, took, log))
+
+
+SCENARIOS = {"uninstall_no": scenario_uninstall_no,
+             "uninstall_quiet": scenario_uninstall_quiet,
+             "winget_switches": scenario_winget_switches, "uninstall_yes": scenario_uninstall_yes,
              "uninstall_second": scenario_uninstall_second,
              "uninstall_partial": scenario_uninstall_partial,
              "uninstall_held": scenario_uninstall_held,

@@ -76,6 +76,8 @@ std::vector<ValueExpectation> RegistryValues()
         {HKEY_CURRENT_USER, un, "Publisher", REG_SZ, "Marlowind", 0},
         {HKEY_CURRENT_USER, un, "EstimatedSize", REG_DWORD, "", 15800},
         {HKEY_CURRENT_USER, un, "DisplayVersion", REG_SZ, "1.0.1", 0},
+        {HKEY_CURRENT_USER, un, "QuietUninstallString", REG_SZ,
+         "\"" + folder + "UninstallMW.exe\" /S", 0},
         {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "MarloWind",
          REG_SZ, programFiles + "\\Marlowind\\Marlowind.exe", 0},
         {HKEY_CURRENT_USER, "Software\\Marlowind", "InstallPath", REG_SZ,

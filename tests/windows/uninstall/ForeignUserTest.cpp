@@ -151,17 +151,29 @@ TEST_F(ForeignUserUninstall, RemovesEverythingAndItselfThroughAStageInTheUsersTe
     ASSERT_TRUE(question.Window) << "no question asked";
     EXPECT_EQ(question.Text, kConfirmText);
     Press(question, IDYES);
-    EXPECT_EQ(::WaitForSingleObject(first.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    // The question's box may linger a moment after the press.
+    for (int i = 0; i < 50 && ::IsWindow(question.Window); ++i)
+        ::Sleep(100);
 
     const Box result = WaitForBox();
     ASSERT_TRUE(result.Window) << "no result shown";
     EXPECT_EQ(result.Text, kRemovedText);
     const std::wstring stage = ImagePath(result.Process);
     EXPECT_TRUE(StartsWithIgnoringCase(stage, temp_)) << N(stage);
+    // The started process waits for the outcome and returns it.
+    EXPECT_EQ(::WaitForSingleObject(first.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     UniqueHandle second(::OpenProcess(SYNCHRONIZE, FALSE, result.Process));
     Press(result, IDOK);
     ASSERT_TRUE(second);
+    EXPECT_EQ(::WaitForSingleObject(first.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 1;
+    ::GetExitCodeProcess(first.get(), &code);
+    EXPECT_EQ(code, 0u);
     EXPECT_EQ(::WaitForSingleObject(second.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    // The first stage's file went from the stage once that process had ended.
+    const std::wstring stageFolder = stage.substr(0, stage.rfind(L'\\'));
+    EXPECT_EQ(::GetFileAttributesW((stageFolder + L"\\UninstallMW.installed").c_str()),
+              INVALID_FILE_ATTRIBUTES);
 
     EXPECT_FALSE(PathIsFolder(TestInstallFolder())) << "UninstallMW.exe and its folder are gone";
     EXPECT_FALSE(PathIsFolder(TestSharedFolder()));

@@ -6,6 +6,7 @@
 #include "uninstall/RegistryRemoval_win32.h"
 #include "uninstall/Removal_win32.h"
 #include "uninstall/SelfRemoval_win32.h"
+#include "uninstall/UninstallOptions_win32.h"
 #include "uninstall/UninstallTexts_win32.h"
 
 namespace {
@@ -145,28 +146,9 @@ TEST_F(UninstallItems, FailuresAreCollectedInOrderAndDescribed)
     EXPECT_LT(report.find(FromSystemCodePage(held)), report.find(L"MarloWind"));
 }
 
-TEST(UninstallSecondStage, OnlyAnInheritedProcessHandleStartsIt)
+TEST(UninstallSecondStage, OnlyAnInheritedProcessAndPipeMakeASecondStageAndCarryItsResult)
 {
-    EXPECT_FALSE(SecondStageStarter(L"UninstallMW.exe"));
-    EXPECT_FALSE(SecondStageStarter(L"UninstallMW.exe /continue"));
-    EXPECT_FALSE(SecondStageStarter(L"UninstallMW.exe /continue 12abc"));
-    EXPECT_FALSE(SecondStageStarter(L"UninstallMW.exe /continue 0"));
-    EXPECT_FALSE(SecondStageStarter(L"UninstallMW.exe /continue 99999996"));
-
-    // A handle that names something other than a process, and one of this process itself.
-    UniqueHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    const std::wstring eventLine =
-        L"UninstallMW.exe /continue " + std::to_wstring(reinterpret_cast<uintptr_t>(event.get()));
-    EXPECT_FALSE(SecondStageStarter(eventLine.c_str()));
-    HANDLE self = nullptr;
-    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
-                                  &self, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0));
-    UniqueHandle selfOwner(self);
-    const std::wstring selfLine =
-        L"UninstallMW.exe /continue " + std::to_wstring(reinterpret_cast<uintptr_t>(self));
-    EXPECT_FALSE(SecondStageStarter(selfLine.c_str()));
-
-    // A real process: the stage takes the handle and waits for that process to end.
+    // An ended process to stand in for the first stage.
     char cmd[] = "cmd.exe /c exit";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -174,11 +156,56 @@ TEST(UninstallSecondStage, OnlyAnInheritedProcessHandleStartsIt)
     ASSERT_TRUE(::CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                                  nullptr, &si, &pi));
     ::CloseHandle(pi.hThread);
-    const std::wstring line =
-        L"\"C:\\x y\\UninstallMW.exe\" /continue " + std::to_wstring(reinterpret_cast<uintptr_t>(pi.hProcess));
-    const UniqueHandle starter = SecondStageStarter(line.c_str());
-    ASSERT_TRUE(starter);
-    EXPECT_EQ(starter.get(), pi.hProcess);
-    WaitForStarter(starter, 10000);
-    EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    UniqueHandle process(pi.hProcess);
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(::CreatePipe(&read, &write, nullptr, 0));
+    UniqueHandle pipeRead(read), pipeWrite(write);
+    UniqueHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE self = nullptr;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(),
+                                  &self, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, 0));
+    UniqueHandle selfOwner(self);
+    auto value = [](const UniqueHandle& h) { return reinterpret_cast<uintptr_t>(h.get()); };
+    struct Row {
+        const char* Name;
+        uintptr_t Starter, Report;
+        bool Taken;
+    };
+    const Row rows[] = {
+        {"nothing of the kind", 99999996, 99999992, false},
+        {"an event for the process", value(event), value(pipeWrite), false},
+        {"this process itself", value(selfOwner), value(pipeWrite), false},
+        {"an event for the pipe", value(process), value(event), false},
+        {"a process and a pipe", value(process), value(pipeWrite), true},
+    };
+    for (const Row& row : rows) {
+        UninstallOptions options;
+        options.SecondStage = true;
+        options.Starter = row.Starter;
+        options.Report = row.Report;
+        FirstStage first = FirstStageOf(options);
+        EXPECT_EQ(static_cast<bool>(first.Process), row.Taken) << row.Name;
+        EXPECT_EQ(static_cast<bool>(first.Result), row.Taken) << row.Name;
+        if (!row.Taken)
+            continue;
+        // The owners now hold the handles; the test's own ones let go of them.
+        process.release();
+        pipeWrite.release();
+        SecondStage stage;
+        stage.Result = std::move(pipeRead);
+        WaitForFirstStage(first, 10000);
+        EXPECT_EQ(::WaitForSingleObject(first.Process.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+        SendResult(first, 3010);
+        EXPECT_FALSE(first.Result);
+        EXPECT_EQ(WaitForSecondStage(stage), 3010);
+        // A second stage gone without a result: the pipe is broken, the run failed.
+        HANDLE r2 = nullptr, w2 = nullptr;
+        ASSERT_TRUE(::CreatePipe(&r2, &w2, nullptr, 0));
+        ::CloseHandle(w2);
+        SecondStage killed;
+        killed.Result.reset(r2);
+        killed.Process = std::move(first.Process);
+        EXPECT_EQ(WaitForSecondStage(killed), 1603);
+    }
+    EXPECT_FALSE(FirstStageOf(ParseUninstallOptions(L"UninstallMW.exe /S")).Process);
 }

@@ -67,8 +67,9 @@ void ExpectFilesAndLinksGone()
         EXPECT_FALSE(PathIsFile(l)) << l;
 }
 
-const char* const kEntryValues[] = {"DisplayName", "UnInstallString", "DisplayIcon",
-                                    "Publisher", "EstimatedSize", "DisplayVersion"};
+const char* const kEntryValues[] = {"DisplayName",   "UnInstallString", "DisplayIcon",
+                                    "Publisher",     "EstimatedSize",   "DisplayVersion",
+                                    "QuietUninstallString"};
 
 void ExpectRegistryGone()
 {
