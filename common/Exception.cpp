@@ -186,6 +186,16 @@ std::string FormatArgs(const char* format, va_list caller)
     return out;
 }
 
+Exception::Exception(std::string message, TextId text, std::string first, std::string second)
+    : message_(std::move(message)), text_(text), first_(std::move(first)),
+      second_(std::move(second))
+{
+}
+
+Exception::Exception(const Exception& other) = default;
+
+Exception::~Exception() = default;
+
 std::string Format(const char* format, ...)
 {
     va_list args;

@@ -20,8 +20,8 @@ std::string SystemErrorText(DWORD code)
 }
 
 EOSError::EOSError(DWORD code)
-    : Exception(Format("System Error.  Code: %lu.\n%s", static_cast<unsigned long>(code),
-                       SystemErrorText(code).c_str())),
+    : Exception(tiErrSystem, Format("%lu", static_cast<unsigned long>(code)),
+                SystemErrorText(code)),
       code_(code)
 {
 }

@@ -11,15 +11,14 @@ constexpr size_t kMaxIo = 1u << 30;
 
 void RaiseWriteError()
 {
-    throw EWriteError("Stream write error");
+    throw EWriteError(tiErrStreamWrite);
 }
 
 FileSource::FileSource(const std::wstring& path)
 {
     const DWORD code = SafeOpen(path, GENERIC_READ, FILE_SHARE_READ, file_);
     if (code != ERROR_SUCCESS)
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                                 SystemErrorText(code).c_str()));
+        throw EFOpenError(tiErrCannotOpenFile, ToSystemCodePage(path), SystemErrorText(code));
 }
 
 size_t FileSource::Read(void* buffer, size_t size)
@@ -27,7 +26,7 @@ size_t FileSource::Read(void* buffer, size_t size)
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
     if (!::ReadFile(file_.get(), buffer, want, &got, nullptr))
-        throw EReadError("Stream read error");
+        throw EReadError(tiErrStreamRead);
     return got;
 }
 
@@ -40,8 +39,12 @@ FileSink::FileSink(const std::wstring& path)
 {
     const DWORD code = SafeCreateFile(path, file_);
     if (code != ERROR_SUCCESS)
-        throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                                   SystemErrorText(code).c_str()));
+        RaiseCannotCreateFile(path, code);
+}
+
+void RaiseCannotCreateFile(const std::wstring& path, DWORD code)
+{
+    throw EFCreateError(tiErrCannotCreateFile, ToSystemCodePage(path), SystemErrorText(code));
 }
 
 void FileSink::Write(const void* data, size_t size)

@@ -17,6 +17,8 @@ class EFCreateError : public Exception {
 public:
     using Exception::Exception;
 };
+// Raises EFCreateError for `path` and the system's error `code`.
+[[noreturn]] void RaiseCannotCreateFile(const std::wstring& path, DWORD code);
 // "Cannot open file "%s". %s".
 class EFOpenError : public Exception {
 public:

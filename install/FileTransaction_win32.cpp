@@ -31,12 +31,6 @@ bool IsFree(const std::wstring& path)
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
 
-[[noreturn]] void RaiseCannotCreate(const std::wstring& path, DWORD code)
-{
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                               SystemErrorText(code).c_str()));
-}
-
 // Set by a job of the pool when it has ended. Never closed: a job may still set it after the
 // work it belonged to was waited for and gone.
 HANDLE jobEnded = nullptr;
@@ -114,7 +108,7 @@ std::wstring FileTransaction::FreeName(const std::wstring& path, const wchar_t* 
         if (!planned)
             return name;
     }
-    RaiseCannotCreate(path, ERROR_FILE_EXISTS);
+    RaiseCannotCreateFile(path, ERROR_FILE_EXISTS);
 }
 
 std::wstring FileTransaction::Replace(const std::wstring& target)
@@ -123,7 +117,7 @@ std::wstring FileTransaction::Replace(const std::wstring& target)
     // A folder of that name was never written by an installation, and no file can take its
     // place: refused before anything is written, with the error a creation there gives.
     if (IsFolder(attributes))
-        RaiseCannotCreate(target, ERROR_ACCESS_DENIED);
+        RaiseCannotCreateFile(target, ERROR_ACCESS_DENIED);
     const bool earlier = attributes != INVALID_FILE_ATTRIBUTES;
     RecordEntry entry{target, FreeName(target, L"new"), L"", false};
     if (earlier)
@@ -159,7 +153,7 @@ void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
     if (code == ERROR_DISK_FULL)
         RaiseWriteError();
     if (code != ERROR_SUCCESS)
-        RaiseCannotCreate(reportAs, code);
+        RaiseCannotCreateFile(reportAs, code);
     begun_ = true;
     handles_.resize(plan_.Entries.size());
 }
@@ -212,7 +206,7 @@ void FileTransaction::Swap()
             code = SafeOpen(e.Staged, DELETE | SYNCHRONIZE, kShareAll, opened[i].Staged);
         if (code != ERROR_SUCCESS) {
             RollBack();
-            RaiseCannotCreate(e.Target, code);
+            RaiseCannotCreateFile(e.Target, code);
         }
     }
     // Every staged file is on disk before the record says the swap may be completed.
@@ -223,7 +217,7 @@ void FileTransaction::Swap()
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {
         RollBack();
-        RaiseCannotCreate(record_.Path(), code);
+        RaiseCannotCreateFile(record_.Path(), code);
     }
     plan_.State = SwapState::Swapping;
     for (size_t i = 0; i < plan_.Entries.size(); ++i) {
@@ -235,7 +229,7 @@ void FileTransaction::Swap()
             code = SafeRenameOpened(opened[i].Staged.get(), e.Target, false);
         if (code != ERROR_SUCCESS) {
             RollBack();
-            RaiseCannotCreate(e.Target, code);
+            RaiseCannotCreateFile(e.Target, code);
         }
     }
 }

@@ -49,7 +49,7 @@ void TRegistry::CreateKey(const std::string& key)
     const LONG rc = ::RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       access_, nullptr, created.receive(), nullptr);
     if (rc != ERROR_SUCCESS)
-        throw ERegistryException(Format("Failed to create key %s", key.c_str()));
+        throw ERegistryException(tiErrCreateKey, key);
 }
 
 void TRegistry::WriteValue(const std::string& name, DWORD type, const void* data, DWORD size)
@@ -57,7 +57,7 @@ void TRegistry::WriteValue(const std::string& name, DWORD type, const void* data
     if (!current_ ||
         ::RegSetValueExA(current_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                          size) != ERROR_SUCCESS)
-        throw ERegistryException(Format("Failed to set data for '%s'", name.c_str()));
+        throw ERegistryException(tiErrSetData, name);
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value)

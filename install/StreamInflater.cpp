@@ -6,7 +6,11 @@
 
 #include "common/UniqueInflate.h"
 
-EZlibError::EZlibError(int code) : Exception(zError(code)), code_(code) {}
+// Shown to the user as the installer's damaged data, with zlib's word for the damage.
+EZlibError::EZlibError(int code)
+    : Exception(zError(code), tiErrDamagedData, zError(code)), code_(code)
+{
+}
 
 // Kept out of line: the installer calls it from one place, where inlined it pushed larger
 // functions out of line and made the program bigger.

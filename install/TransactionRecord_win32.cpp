@@ -169,12 +169,6 @@ bool IsOurs(const TransactionPlan& plan, const std::wstring& install, const std:
     return true;
 }
 
-[[noreturn]] void RaiseCannotCreate(const std::wstring& path, DWORD code)
-{
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                               SystemErrorText(code).c_str()));
-}
-
 DWORD AppendState(const std::wstring& path, SwapState state)
 {
     UniqueFile file;
@@ -315,12 +309,12 @@ void FinishInterruptedInstall()
         // not take the partly undone swap for one to complete.
         const DWORD marked = AppendState(path, SwapState::Undoing);
         if (marked != ERROR_SUCCESS)
-            RaiseCannotCreate(path, marked);
+            RaiseCannotCreateFile(path, marked);
         plan.State = SwapState::Undoing;
     }
     const DWORD code = RollBackPlan(plan, &failed);
     if (code != ERROR_SUCCESS)
-        RaiseCannotCreate(failed, code);
+        RaiseCannotCreateFile(failed, code);
     SafeDeleteFile(path);
     for (auto it = plan.CreatedFolders.rbegin(); it != plan.CreatedFolders.rend(); ++it)
         SafeRemoveFolder(WithoutTrailingSeparators(*it));

@@ -1,5 +1,6 @@
 #pragma once
-// The uninstaller's message texts (UTF-16, shown with the ...W functions).
+// The uninstaller's message texts (UTF-16, shown with the ...W functions), from the text
+// tables in the user's language (common/Texts_win32.h).
 #include <string>
 #include <vector>
 
@@ -7,12 +8,7 @@
 #include "common/ProductFacts.h"
 #include "uninstall/Removal_win32.h"
 
-inline constexpr const wchar_t* kUninstallCaption = kSetupCaption;
-extern const wchar_t* const kConfirmText;       // the Yes/No question
-extern const wchar_t* const kRemovedText;       // everything was removed
-
 // The report of a removal that left `failures` behind (not empty): one line per item, its name
 // (DescribeItem) and the system's reason, with `entryKept` a line that the uninstaller and its
 // entry stay, then what the user can do.
 std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool entryKept = false);
-

@@ -5,6 +5,7 @@
 #include "common/Exception.h"
 #include "common/MessageText.h"
 #include "common/ProgramIcon_win32.h"
+#include "common/Texts_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 #include "uninstall/SelfRemoval_win32.h"
 #include "uninstall/UninstallTexts_win32.h"
@@ -12,9 +13,12 @@
 namespace {
 int Show(const std::wstring& text, UINT type)
 {
+    const wchar_t* caption = Text(tiUninstallCaption);
     // One owner for every box of the run: the taskbar shows its button with the program's icon.
-    static const TaskbarOwner owner(kUninstallCaption);
-    return ::MessageBoxW(owner.Handle(), text.c_str(), kUninstallCaption, type | MB_SETFOREGROUND);
+    static const TaskbarOwner owner(caption);
+    if (TextsRightToLeft())
+        type |= MB_RTLREADING | MB_RIGHT;
+    return ::MessageBoxW(owner.Handle(), text.c_str(), caption, type | MB_SETFOREGROUND);
 }
 
 int RemoveAndReport()
@@ -22,13 +26,12 @@ int RemoveAndReport()
     try {
         const std::vector<RemovalFailure> failures = RemoveInstallation();
         if (failures.empty()) {
-            Show(kRemovedText, MB_OK | MB_ICONINFORMATION);
+            Show(Text(tiUninstallRemoved), MB_OK | MB_ICONINFORMATION);
             return 0;
         }
         Show(FailureReport(failures, UninstallEntryKept()), MB_OK | MB_ICONWARNING);
     } catch (const std::exception& e) {
-        Show(L"Marlowind instant messenger could not be removed.\n\n" +
-                 WithFullStop(FromSystemCodePage(e.what())),
+        Show(Text(tiUninstallFailed) + (L"\n\n" + WithFullStop(ErrorMessage(e))),
              MB_OK | MB_ICONERROR);
     }
     return 1;
@@ -45,7 +48,7 @@ int RunUninstaller(const wchar_t* commandLine)
         ScheduleOwnRemoval();
         return result;
     }
-    if (Show(kConfirmText, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (Show(Text(tiUninstallConfirm), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return 0;
     if (StartSecondStage())
         return 0;
