@@ -8,6 +8,7 @@
 #include "app/UnitWizardH_win32.h"
 #include "app/UnitWizard_win32.h"
 #include "common/ProcessStart_win32.h"
+#include "common/Texts_win32.h"
 #include "forms/Application_win32.h"
 #include "skin/Fonts_win32.h"
 
@@ -34,7 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     int exitCode = 0;
     try {
         Application.Initialize();
-        Application.SetTitle(FromSystemCodePage(SApplicationTitle));
+        Application.SetTitle(Text(tiSetupCaption));
         Application.CreateForm(SetupWizardH);
         if (SetupWizardH && SetupWizardH->HandleAllocated()) {
             // The first page is painted at once, not after the foreground switch and the
