@@ -85,17 +85,17 @@ void TSetupWizardH::ClearPage()
 const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
 {
     static const TPageRow rows[4] = {
-        {tiWelcomeText, 11, nullptr, nullptr, nullptr,
+        {tiWelcomeText, 11, &TPageLayout::Body, nullptr, nullptr, nullptr,
          {{tiButtonNext, 110, brPage2}, {tiButtonCancel, 200, brFinish}}, 2, 0},
-        {tiAgreementText, 10, nullptr, &TSetupWizardH::ShowAgreement, &TSetupWizardH::DrawRadio,
+        {tiAgreementText, 10, &TPageLayout::AgreementBody, nullptr, &TSetupWizardH::ShowAgreement, &TSetupWizardH::DrawRadio,
          {{tiButtonBack, 30, brPage1}, {tiButtonNext, 110, brPage3IfAgreed},
           {tiButtonCancel, 200, brFinish}},
          3, 1},
-        {tiReadyText, 11, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
+        {tiReadyText, 11, &TPageLayout::Body, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
          {{tiButtonBack, 30, brPage2}, {tiButtonInstall, 110, brPage4},
           {tiButtonCancel, 200, brFinish}},
          3, 1},
-        {tiFinishedText, 11, &TSetupWizardH::RunInstall, nullptr, nullptr,
+        {tiFinishedText, 11, &TPageLayout::Body, &TSetupWizardH::RunInstall, nullptr, nullptr,
          {{tiButtonClose, 200, brFinish}}, 1, 0},
     };
     return rows[page - 1];
@@ -117,6 +117,7 @@ TSetupWizardH::TPageLayout TSetupWizardH::LayoutFor(int dpi, bool rightToLeft)
     layout.CentredOffset = s(44);
     layout.TitleTop = s(0);
     layout.Body = layout.Place(s(TRect{10, 35, 280, 200}));
+    layout.AgreementBody = layout.Place(s(TRect{10, 35, 280, 69}));
     layout.LicenceBox = layout.Place(s(TRect{10, 70, 10 + 270, 70 + 123}));
     layout.LicenceFrame = layout.Place(s(TRect{9, 69, 9 + 272, 69 + 125}));
     layout.RadioBox = layout.Place(s(TRect{10, 205, 25, 220}));
@@ -252,11 +253,11 @@ void TSetupWizardH::DrawContent(const TPageRow& row)
     ::SetTextColor(dc, kTextColor);
     {
         const std::wstring body = Text(row.Body);
+        const TRect& room = layout_.*row.Room;
         const TFittedText fitted =
-            FitText(dc, body, layout_.Body, row.BodyPoints, false, DT_WORDBREAK, layout_);
+            FitText(dc, body, room, row.BodyPoints, false, DT_WORDBREAK, layout_);
         SelectScope keepFont(dc, fitted.Font.get());
-        RECT bodyRect = {layout_.Body.Left, layout_.Body.Top, layout_.Body.Right,
-                         layout_.Body.Bottom};
+        RECT bodyRect = {room.Left, room.Top, room.Right, room.Bottom};
         ::DrawTextW(dc, body.c_str(), static_cast<int>(body.size()), &bodyRect, fitted.Format);
         Drawn(ROLE_SYSTEM_STATICTEXT, body, fitted.Drawn);
     }

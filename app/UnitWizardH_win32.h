@@ -59,7 +59,8 @@ public:
         // A button asked to be centred starts this far left of the image's centre.
         int CentredOffset;
         int TitleTop;
-        TRect Body;
+        // The body's room; page 2's ends at the licence box's frame.
+        TRect Body, AgreementBody;
         // Page 2: the licence box, the silver panel one pixel around it as its frame, the
         // radio and the room of its label (whose first line starts at the room's top-left,
         // right to left at its top-right).
@@ -186,6 +187,8 @@ private:
     struct TPageRow {
         TextId Body;
         int BodyPoints;
+        // The body's room in the layout.
+        TRect TPageLayout::*Room;
         void (TSetupWizardH::*Enter)();
         void (TSetupWizardH::*AfterBody)();
         void (TSetupWizardH::*AfterButtons)();

@@ -39,19 +39,16 @@ const wchar_t* Lookup(const Table& table, TextId id)
     return L"";
 }
 
-// `text` with %1 and %2 replaced; each of its own letters as a Char (an English text, whose
-// letters are ASCII, as 8-bit).
-template <typename Char>
-std::basic_string<Char> Filled(const wchar_t* text, const std::basic_string<Char>& first,
-                               const std::basic_string<Char>& second)
+// `text` with %1 and %2 replaced.
+std::wstring Filled(const wchar_t* text, const std::wstring& first, const std::wstring& second)
 {
-    std::basic_string<Char> out;
+    std::wstring out;
     for (const wchar_t* p = text; *p; ++p) {
         if (p[0] == L'%' && (p[1] == L'1' || p[1] == L'2')) {
             out += *++p == L'1' ? first : second;
             continue;
         }
-        out += static_cast<Char>(*p);
+        out += *p;
     }
     return out;
 }
@@ -62,7 +59,9 @@ Exception::Exception(TextId text, std::string first, std::string second)
           static Table english;
           if (!english.Name)
               Load(kEnglishTexts, english);
-          return Filled(Lookup(english, text), first, second);
+          // The values came from the code page; they go back to it as they were.
+          return ToSystemCodePage(Filled(Lookup(english, text), FromSystemCodePage(first),
+                                         FromSystemCodePage(second)));
       }()),
       text_(text), first_(std::move(first)), second_(std::move(second))
 {

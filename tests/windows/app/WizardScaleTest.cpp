@@ -111,13 +111,13 @@ TEST_F(WizardTest, AWallpaperDrawnAheadIsTakenOnlyWhenItIsForTheWindowsScale)
 // caption fits its face with its shadow. The size each text needed is printed.
 TEST(WizardTextFitTest, EveryTextOfEveryLanguageFitsItsRoomAtEveryScale)
 {
-    enum Place { Title, Body, Label, Caption };
+    enum Place { Title, Body, AgreementBody, Label, Caption };
     const struct {
         TextId Id;
         int Points;
         Place Where;
     } texts[] = {
-        {tiWizardTitle, 12, Title},  {tiWelcomeText, 11, Body},  {tiAgreementText, 10, Body},
+        {tiWizardTitle, 12, Title},  {tiWelcomeText, 11, Body},  {tiAgreementText, 10, AgreementBody},
         {tiReadyText, 11, Body},     {tiFinishedText, 11, Body}, {tiAgreeLabel, 10, Label},
         {tiButtonNext, kCaptionFontSize, Caption}, {tiButtonBack, kCaptionFontSize, Caption},
         {tiButtonCancel, kCaptionFontSize, Caption}, {tiButtonInstall, kCaptionFontSize, Caption},
@@ -155,8 +155,9 @@ TEST(WizardTextFitTest, EveryTextOfEveryLanguageFitsItsRoomAtEveryScale)
                     continue;
                 }
                 const TRect room = text.Where == Title ? TRect{body.Left, layout.TitleTop, body.Right, body.Top}
-                                   : text.Where == Body ? body
-                                                        : layout.AgreeLabel;
+                                   : text.Where == Body          ? body
+                                   : text.Where == AgreementBody ? layout.AgreementBody
+                                                                 : layout.AgreeLabel;
                 const UINT format = text.Where == Title ? DT_SINGLELINE : DT_WORDBREAK;
                 const TSetupWizardH::TFittedText fitted = TSetupWizardH::FitText(
                     dc, what, room, text.Points, text.Where == Title, format, layout);
@@ -176,7 +177,9 @@ TEST(WizardTextFitTest, EveryTextOfEveryLanguageFitsItsRoomAtEveryScale)
                 EXPECT_GE(points, TSetupWizardH::kFloorPoints);
                 sizes += " " + std::to_string(points);
             }
-            // The label stays clear of the radio, the licence box and the buttons.
+            // Page 2's body ends above the licence box, the label stays clear of the radio, the
+            // licence box and the buttons.
+            EXPECT_LE(layout.AgreementBody.Bottom, layout.LicenceFrame.Top);
             EXPECT_TRUE(layout.AgreeLabel.Left >= layout.RadioBox.Right ||
                         layout.AgreeLabel.Right <= layout.RadioBox.Left);
             EXPECT_GE(layout.AgreeLabel.Top, layout.LicenceFrame.Bottom);
