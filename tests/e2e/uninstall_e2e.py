@@ -563,31 +563,42 @@ def uninstall_in_language(s, shot):
     check(not left, "left behind in %s:\n  %s" % (s.lang, "\n  ".join(left)))
 
 
-def scenario_languages(s):
-    """The wizard in every language at 100 %, Japanese and Arabic at 200 % too: each install
-    leaves the installation English leaves, name for name and byte for byte, and replaces the
-    one before; the uninstaller asks and reports in German, Japanese and Arabic."""
+def languages_run(s, tags, dpi=96):
+    """The wizard in each language of `tags` at `dpi`: every page kept as
+    lang-<tag>[-<dpi>]-page<n>; each install leaves the installation an English install leaves,
+    name for name and byte for byte, replacing the one before; in German, Japanese and Arabic
+    (at 96 DPI) the uninstaller then asks and reports in the language and removes it all."""
+    if dpi != 96:
+        harness.set_dpi(s, dpi)
+    s.set_language("en")
     reset_install(s)
-    first = None
-    for tag in harness.LANGUAGES:
+    wizard_pages(s, "lang-en" if dpi == 96 else "lang-en-%d" % dpi)
+    english = installed_names(s)
+    for tag in tags:
         s.set_language(tag)
-        wizard_pages(s, "lang-" + tag)
+        wizard_pages(s, "lang-" + tag + ("" if dpi == 96 else "-%d" % dpi))
         harness.check_expected_install(s)
         names = installed_names(s)
-        first = first or names
-        check(names == first, "%s installed other names or bytes than %s: %s" % (
-            tag, next(iter(harness.LANGUAGES)),
-            sorted(k for k in set(names) | set(first) if names.get(k) != first.get(k))))
-        print("%s: every page shown, the installation as in English" % tag)
-        if tag in ("de", "ja", "ar"):
+        check(names == english, "%s installed other names or bytes than English: %s" % (
+            tag, sorted(k for k in set(names) | set(english) if names.get(k) != english.get(k))))
+        print("%s at %d DPI: every page shown, the installation as in English" % (tag, dpi))
+        if dpi == 96 and tag in ("de", "ja", "ar"):
             uninstall_in_language(s, "uninstall-" + tag)
             print("%s: the uninstaller asked and reported in its language" % tag)
-    harness.set_dpi(s, 192)
-    for tag in ("ja", "ar"):
-        s.set_language(tag)
-        wizard_pages(s, "lang-%s-192" % tag)
-        harness.check_expected_install(s)
-        print("%s at 192 DPI: every page shown" % tag)
+
+
+# The languages in three runs of a few minutes each: the Latin and Cyrillic ones; Japanese,
+# Chinese and Arabic; Japanese and Arabic at 200 %.
+def scenario_languages(s):
+    languages_run(s, ("de", "fr", "es", "pt-BR", "ru", "tr"))
+
+
+def scenario_languages_cjk_rtl(s):
+    languages_run(s, ("ja", "zh-CN", "ar"))
+
+
+def scenario_languages_200(s):
+    languages_run(s, ("ja", "ar"), dpi=192)
 
 
 SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_uninstall_yes,
@@ -595,7 +606,9 @@ SCENARIOS = {"uninstall_no": scenario_uninstall_no, "uninstall_yes": scenario_un
              "uninstall_partial": scenario_uninstall_partial,
              "uninstall_held": scenario_uninstall_held,
              "install_killed": scenario_install_killed,
-             "uninstall_killed": scenario_uninstall_killed, "languages": scenario_languages}
+             "uninstall_killed": scenario_uninstall_killed, "languages": scenario_languages,
+             "languages_cjk_rtl": scenario_languages_cjk_rtl,
+             "languages_200": scenario_languages_200}
 
 
 if __name__ == "__main__":
