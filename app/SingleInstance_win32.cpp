@@ -2,7 +2,10 @@
 
 #include <string>
 
-SingleInstance::SingleInstance(const wchar_t* name) : name_(std::wstring(L"Local\\") + name)
+// In the global namespace: a copy a deployment tool starts as the system account (session 0)
+// and a person's copy in their own session must see each other, or both would install at once.
+// Creating a global object takes a right that administrators have; without it the copy runs.
+SingleInstance::SingleInstance(const wchar_t* name) : name_(std::wstring(L"Global\\") + name)
 {
     TakeOver();
 }

@@ -1,7 +1,8 @@
 #pragma once
-// One wizard at a time in a session: the first copy holds a named mutex while it runs; a later
-// copy finds it, brings the first copy's wizard to the front and ends. A later copy that finds
-// the first one ending instead (its mutex goes before any window of it is found) takes over.
+// One installer at a time on the machine: the first copy holds a named mutex while it runs; a
+// later copy finds it, brings the first copy's wizard to the front (when it is in the same
+// session) and ends. A later copy that finds the first one ending instead (its mutex goes
+// before any window of it is found) takes over.
 #include <windows.h>
 
 #include <string>
@@ -10,7 +11,7 @@
 
 class SingleInstance {
 public:
-    // Creates or opens the session's mutex named `name` (without the "Local\" part).
+    // Creates or opens the machine's mutex named `name` (without the "Global\" part).
     explicit SingleInstance(const wchar_t* name);
     // True when no other copy holds the mutex (also when it could not be created at all: a
     // copy that cannot tell is let run rather than refused).

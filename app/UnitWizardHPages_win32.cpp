@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/DesktopShell_win32.h"
+#include "app/SetupOutcome_win32.h"
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
 #include "common/Resources_win32.h"
@@ -116,13 +117,18 @@ TSetupWizardH::TPageLayout TSetupWizardH::LayoutFor(int dpi, bool rightToLeft)
     layout.ButtonTop = s(230);
     layout.CentredOffset = s(44);
     layout.TitleTop = s(0);
-    layout.Body = layout.Place(s(TRect{10, 35, 280, 200}));
-    layout.AgreementBody = layout.Place(s(TRect{10, 35, 280, 69}));
-    layout.LicenceBox = layout.Place(s(TRect{10, 70, 10 + 270, 70 + 123}));
-    layout.LicenceFrame = layout.Place(s(TRect{9, 69, 9 + 272, 69 + 125}));
-    layout.RadioBox = layout.Place(s(TRect{10, 205, 25, 220}));
+    layout.Title = TRect{0, layout.TitleTop, layout.PageWidth, s(35)};
+    layout.Body = s(TRect{10, 35, 280, 200});
+    layout.AgreementBody = s(TRect{10, 35, 280, 69});
+    layout.LicenceBox = s(TRect{10, 70, 10 + 270, 70 + 123});
+    layout.LicenceFrame = s(TRect{9, 69, 9 + 272, 69 + 125});
+    layout.RadioBox = s(TRect{10, 205, 25, 220});
     // Down to the buttons' row: room for two lines of a long label at the floor.
-    layout.AgreeLabel = layout.Place(s(TRect{30, 204, 280, 230}));
+    layout.AgreeLabel = s(TRect{30, 204, 280, 230});
+    for (TRect TPageLayout::*r : {&TPageLayout::Body, &TPageLayout::AgreementBody,
+                                  &TPageLayout::LicenceBox, &TPageLayout::LicenceFrame,
+                                  &TPageLayout::RadioBox, &TPageLayout::AgreeLabel})
+        layout.*r = layout.Place(layout.*r);
     return layout;
 }
 
@@ -131,7 +137,7 @@ TSetupWizardH::TFittedText TSetupWizardH::FitText(HDC dc, const std::wstring& te
                                                   UINT format, const TPageLayout& layout)
 {
     if (layout.RightToLeft)
-        format |= DT_RIGHT | DT_RTLREADING;
+        format |= (format & DT_CENTER ? 0 : DT_RIGHT) | DT_RTLREADING;
     for (;; --points) {
         TFittedText fitted{PageFont(layout.Scale.Dpi(), points, bold), format, {}};
         SelectScope select(dc, fitted.Font.get());
@@ -143,9 +149,12 @@ TSetupWizardH::TFittedText TSetupWizardH::FitText(HDC dc, const std::wstring& te
             ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
                         fitted.Format | DT_CALCRECT);
         }
-        // The lines measured from the room's left; right to left they end at its right.
+        // The lines measured from the room's left; centred, or right to left ending at its
+        // right, where they are drawn.
         const int width = r.right - r.left;
-        const int left = layout.RightToLeft ? room.Right - width : r.left;
+        const int left = format & DT_CENTER ? room.Left + (room.Width() - width) / 2
+                         : layout.RightToLeft ? room.Right - width
+                                              : r.left;
         fitted.Drawn = TRect{left, r.top, left + width, static_cast<int>(r.bottom)};
         if ((r.right <= room.Right && r.bottom <= room.Bottom) || points <= kFloorPoints)
             return fitted;
@@ -153,10 +162,9 @@ TSetupWizardH::TFittedText TSetupWizardH::FitText(HDC dc, const std::wstring& te
 }
 
 TRect TSetupWizardH::DrawFitted(HDC dc, const std::wstring& text, const TRect& room, int points,
-                                bool bold, long role)
+                                bool bold, UINT format, long role)
 {
-    const TFittedText fitted =
-        FitText(dc, text, room, points, bold, DT_WORDBREAK | DT_NOCLIP, layout_);
+    const TFittedText fitted = FitText(dc, text, room, points, bold, format, layout_);
     SelectScope keepFont(dc, fitted.Font.get());
     RECT r = {room.Left, room.Top, room.Right, room.Bottom};
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, fitted.Format);
@@ -226,23 +234,12 @@ void TSetupWizardH::Drawn(long role, const std::wstring& text, const TRect& rect
 void TSetupWizardH::DrawTitle()
 {
     const HDC dc = BitmapDC(Image->Bitmap());
-    // One line, across the body's width.
-    const std::wstring title = Text(tiWizardTitle);
-    const TRect& body = layout_.Body;
-    const TFittedText fitted = FitText(dc, title, TRect{body.Left, layout_.TitleTop, body.Right, body.Top},
-                                       kTitlePoints, true, DT_SINGLELINE, layout_);
-    SelectScope keepFont(dc, fitted.Font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    // Centred on the page; one line measures as the text's extent.
-    const SIZE extent = {fitted.Drawn.Width(), fitted.Drawn.Height()};
-    const int left = Width() / 2 - extent.cx / 2;
-    const int top = layout_.TitleTop;
-    const UINT align = ::SetTextAlign(dc, layout_.RightToLeft ? TA_RTLREADING : TA_LEFT);
-    ::TextOutW(dc, left, top, title.c_str(), static_cast<int>(title.size()));
-    ::SetTextAlign(dc, align);
+    // One line, centred on the page.
+    DrawFitted(dc, Text(tiWizardTitle), layout_.Title, kTitlePoints, true,
+               DT_SINGLELINE | DT_CENTER | DT_NOCLIP, ROLE_SYSTEM_STATICTEXT);
     ::GdiFlush();
-    Drawn(ROLE_SYSTEM_STATICTEXT, title, TRect{left, top, left + extent.cx, top + extent.cy});
 }
 
 void TSetupWizardH::DrawContent(const TPageRow& row)
@@ -290,6 +287,7 @@ void TSetupWizardH::RunInstall()
     HourGlass hourGlass;
     KeysIgnored keys(busy_, [this] { DropTypedKeys(); });
     InstallFiles();
+    ReportInstalled();
 }
 
 void TSetupWizardH::ShowAgreement()
@@ -307,7 +305,7 @@ void TSetupWizardH::ShowAgreement()
     // For a screen reader the radio and its label are one check box.
     agreementItem_ = static_cast<int>(drawn_.size());
     const TRect label = DrawFitted(dc, Text(tiAgreeLabel), layout_.AgreeLabel, kLicencePoints,
-                                   false, ROLE_SYSTEM_CHECKBUTTON);
+                                   false, DT_WORDBREAK | DT_NOCLIP, ROLE_SYSTEM_CHECKBUTTON);
     drawn_.back().Rect = TRect{std::min(radio.Left, label.Left), std::min(radio.Top, label.Top),
                                std::max(radio.Right, label.Right),
                                std::max(radio.Bottom, label.Bottom)};

@@ -74,6 +74,7 @@ void TSetupWizardH::CreateComponents()
 
 void TSetupWizardH::CreateLicenceBox()
 {
+    Agreement->LeftScrollBar = layout_.RightToLeft;
     Panel->Handle();
     // Above the panel, whichever window was made first.
     ::SetWindowPos(Agreement->Handle(), HWND_TOP, 0, 0, 0, 0,
@@ -86,13 +87,6 @@ void TSetupWizardH::CreateLicenceBox()
                                          Image->Handle(), nullptr, ::GetModuleHandleW(nullptr),
                                          nullptr);
     ::SetWindowPos(licenceName_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (layout_.RightToLeft) {
-        // The scroll bar on the left, as a mirrored dialog has it.
-        const HWND box = Agreement->Handle();
-        ::SetWindowLongW(box, GWL_EXSTYLE, ::GetWindowLongW(box, GWL_EXSTYLE) | WS_EX_LEFTSCROLLBAR);
-        ::SetWindowPos(box, nullptr, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    }
 }
 
 void TSetupWizardH::FormCreate()
@@ -177,7 +171,7 @@ LRESULT TSetupWizardH::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     return TForm::WndProc(message, wParam, lParam);
 }
 
-std::wstring TSetupWizardH::InstallFolder() const
+std::wstring TSetupWizardH::InstallFolder()
 {
     try {
         return ::InstallFolder();

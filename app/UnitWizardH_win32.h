@@ -59,8 +59,9 @@ public:
         // A button asked to be centred starts this far left of the image's centre.
         int CentredOffset;
         int TitleTop;
-        // The body's room; page 2's ends at the licence box's frame.
-        TRect Body, AgreementBody;
+        // The title's room (the page's width, down to the body); the body's room, page 2's
+        // ending at the licence box's frame.
+        TRect Title, Body, AgreementBody;
         // Page 2: the licence box, the silver panel one pixel around it as its frame, the
         // radio and the room of its label (whose first line starts at the room's top-left,
         // right to left at its top-right).
@@ -88,9 +89,10 @@ public:
     };
     // `text` in the pages' face for the texts' language at the largest size from `points` down
     // to kFloorPoints whose lines fit `room` with `format` (DT_WORDBREAK for several lines,
-    // DT_SINGLELINE for one): where a line would still be wider than the room, a word too long
-    // for it is broken between letters (DT_EDITCONTROL). Right to left, the lines are
-    // right-aligned and read right to left. At the floor the text is taken as it falls.
+    // DT_SINGLELINE for one, DT_CENTER centred): where a line would still be wider than the
+    // room, a word too long for it is broken between letters (DT_EDITCONTROL). Right to left,
+    // the lines read right to left and, unless centred, are right-aligned. At the floor the
+    // text is taken as it falls.
     static TFittedText FitText(HDC dc, const std::wstring& text, const TRect& room, int points,
                                bool bold, UINT format, const TPageLayout& layout);
     const TPageLayout& Layout() const { return layout_; }
@@ -147,7 +149,7 @@ public:
     // The engine's install folder (InstallPaths_win32.h), or empty when the system has no
     // program-files folder: nothing can be installed there, so nothing is closed or started,
     // and the install itself reports the missing folder.
-    std::wstring InstallFolder() const;
+    static std::wstring InstallFolder();
     // The engine's program-files folder; empty when there is none.
     std::wstring ProgramFilesFolder() const;
 
@@ -202,10 +204,10 @@ private:
     void DrawContent(const TPageRow& row);
     // Records a text drawn on the page as a part a screen reader reads.
     void Drawn(long role, const std::wstring& text, const TRect& rect);
-    // Draws `text` fitted to `room` (FitText) and records it as read as `role`; returns where
-    // its lines fell.
+    // Draws `text` fitted to `room` (FitText, `format`) and records it as read as `role`;
+    // returns where its lines fell.
     TRect DrawFitted(HDC dc, const std::wstring& text, const TRect& room, int points, bool bold,
-                     long role);
+                     UINT format, long role);
     // The pages' own steps.
     void RunInstall();
     void ShowAgreement();

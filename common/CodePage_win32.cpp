@@ -2,16 +2,28 @@
 
 #include <windows.h>
 
-std::string ToSystemCodePage(const std::wstring& text)
+namespace {
+std::string Narrow(UINT codePage, const std::wstring& text)
 {
     if (text.empty())
         return std::string();
     const int size = static_cast<int>(text.size());
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    const int n = ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, &out[0], n, nullptr, nullptr);
+        ::WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], n, nullptr, nullptr);
     return out;
+}
+}  // namespace
+
+std::string ToSystemCodePage(const std::wstring& text)
+{
+    return Narrow(CP_ACP, text);
+}
+
+std::string ToUtf8(const std::wstring& text)
+{
+    return Narrow(CP_UTF8, text);
 }
 
 std::wstring FromSystemCodePage(const std::string& text)

@@ -6,6 +6,8 @@
 // user (messages), where a "?" is the best the code page can do.
 std::string ToSystemCodePage(const std::wstring& text);
 std::wstring FromSystemCodePage(const std::string& text);
+// `text` in UTF-8 (an unpaired surrogate becomes U+FFFD).
+std::string ToUtf8(const std::wstring& text);
 
 // `text` in the system code page when every character of it has its own form there (no
 // default character, no best-fit look-alike); false and `out` untouched otherwise. For 8-bit

@@ -7,6 +7,8 @@
 // Header-only and free of Windows headers: the portable code and both programs read it.
 #include <cstddef>
 
+#include "common/Exception.h"
+
 enum class ExitCode : int {
     Success = 0,
     InvalidParameter = 87,
@@ -48,3 +50,19 @@ inline constexpr ExitCodeRow kExitCodes[] = {
 };
 
 inline constexpr int ExitValue(ExitCode code) { return static_cast<int>(code); }
+
+// The code of a failed install, from what its error carries: a damaged installer, then the
+// system's codes for a full disk (ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL) and for a file a
+// running program holds (ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION, ERROR_USER_MAPPED_FILE);
+// anything else is Failed. Access denied is not taken for "in use": it is as often a
+// permission, which trying again does not mend.
+inline constexpr ExitCode FailureExitCode(unsigned long systemCode, ErrorCause cause)
+{
+    if (cause == ErrorCause::Damaged)
+        return ExitCode::DamagedInstaller;
+    if (systemCode == 112 || systemCode == 39)
+        return ExitCode::DiskFull;
+    if (systemCode == 32 || systemCode == 33 || systemCode == 1224)
+        return ExitCode::FilesInUse;
+    return ExitCode::Failed;
+}

@@ -11,9 +11,14 @@
 HMODULE ResourceModule();
 void SetResourceModule(HMODULE module);
 
+// A resource the program carries is missing: the program's file is damaged.
 class EResNotFound : public Exception {
 public:
-    using Exception::Exception;
+    // "Resource %s not found", naming the resource.
+    explicit EResNotFound(const char* name)
+        : Exception(tiErrResourceNotFound, name, {}, 0, ErrorCause::Damaged)
+    {
+    }
 };
 
 // The bytes of one resource, read in place (resources stay mapped while the module is loaded).

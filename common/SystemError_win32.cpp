@@ -21,7 +21,7 @@ std::string SystemErrorText(DWORD code)
 
 EOSError::EOSError(DWORD code)
     : Exception(tiErrSystem, Format("%lu", static_cast<unsigned long>(code)),
-                SystemErrorText(code)),
+                SystemErrorText(code), code),
       code_(code)
 {
 }

@@ -54,7 +54,8 @@ std::wstring Filled(const wchar_t* text, const std::wstring& first, const std::w
 }
 }  // namespace
 
-Exception::Exception(TextId text, std::string first, std::string second)
+Exception::Exception(TextId text, std::string first, std::string second,
+                     unsigned long systemCode, ErrorCause cause)
     : message_([&] {
           static Table english;
           if (!english.Name)
@@ -63,7 +64,8 @@ Exception::Exception(TextId text, std::string first, std::string second)
           return ToSystemCodePage(Filled(Lookup(english, text), FromSystemCodePage(first),
                                          FromSystemCodePage(second)));
       }()),
-      text_(text), first_(std::move(first)), second_(std::move(second))
+      systemCode_(systemCode), cause_(cause), text_(text), first_(std::move(first)),
+      second_(std::move(second))
 {
 }
 

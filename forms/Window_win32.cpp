@@ -1,7 +1,8 @@
 #include "forms/Window_win32.h"
 
+#include <algorithm>
 #include <exception>
-#include <set>
+#include <vector>
 
 #include "common/BufferedPaint_win32.h"
 #include "common/SystemError_win32.h"
@@ -12,8 +13,10 @@
 namespace {
 void RegisterOnce(const std::wstring& name, HBRUSH background, WNDPROC proc)
 {
-    static std::set<std::wstring> registered;
-    if (registered.count(name))
+    // A handful of names: a list, not a tree (whose balancing code would take 2 KiB of the
+    // program for nothing).
+    static std::vector<std::wstring> registered;
+    if (std::find(registered.begin(), registered.end(), name) != registered.end())
         return;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -25,7 +28,7 @@ void RegisterOnce(const std::wstring& name, HBRUSH background, WNDPROC proc)
     wc.lpszClassName = name.c_str();
     if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         RaiseLastOSError();
-    registered.insert(name);
+    registered.push_back(name);
 }
 }  // namespace
 

@@ -9,16 +9,21 @@ namespace {
 constexpr size_t kMaxIo = 1u << 30;
 }  // namespace
 
-void RaiseWriteError()
+void RaiseWriteError(unsigned long code)
 {
-    throw EWriteError(tiErrStreamWrite);
+    throw EWriteError(tiErrStreamWrite, {}, {}, code);
+}
+
+void RaiseCannotCreate(const std::wstring& path, unsigned long code)
+{
+    throw EFCreateError(tiErrCannotCreateFile, ToSystemCodePage(path), SystemErrorText(code), code);
 }
 
 FileSource::FileSource(const std::wstring& path)
 {
     const DWORD code = SafeOpen(path, GENERIC_READ, FILE_SHARE_READ, file_);
     if (code != ERROR_SUCCESS)
-        throw EFOpenError(tiErrCannotOpenFile, ToSystemCodePage(path), SystemErrorText(code));
+        throw EFOpenError(tiErrCannotOpenFile, ToSystemCodePage(path), SystemErrorText(code), code);
 }
 
 size_t FileSource::Read(void* buffer, size_t size)
@@ -39,12 +44,7 @@ FileSink::FileSink(const std::wstring& path)
 {
     const DWORD code = SafeCreateFile(path, file_);
     if (code != ERROR_SUCCESS)
-        RaiseCannotCreateFile(path, code);
-}
-
-void RaiseCannotCreateFile(const std::wstring& path, DWORD code)
-{
-    throw EFCreateError(tiErrCannotCreateFile, ToSystemCodePage(path), SystemErrorText(code));
+        RaiseCannotCreate(path, code);
 }
 
 void FileSink::Write(const void* data, size_t size)
@@ -53,8 +53,11 @@ void FileSink::Write(const void* data, size_t size)
     while (size > 0) {
         const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
         DWORD put = 0;
-        if (!file_ || !::WriteFile(file_.get(), p, want, &put, nullptr) || put != want)
-            RaiseWriteError();
+        if (!file_ || !::WriteFile(file_.get(), p, want, &put, nullptr))
+            RaiseWriteError(file_ ? ::GetLastError() : ERROR_INVALID_HANDLE);
+        // A medium that takes fewer bytes than given is full.
+        if (put != want)
+            RaiseWriteError(ERROR_DISK_FULL);
         p += put;
         size -= put;
     }
@@ -63,7 +66,7 @@ void FileSink::Write(const void* data, size_t size)
 void FileSink::Flush()
 {
     if (!file_ || !::FlushFileBuffers(file_.get()))
-        RaiseWriteError();
+        RaiseWriteError(file_ ? ::GetLastError() : ERROR_INVALID_HANDLE);
 }
 
 bool FileExists(const std::wstring& path)

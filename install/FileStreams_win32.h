@@ -17,8 +17,6 @@ class EFCreateError : public Exception {
 public:
     using Exception::Exception;
 };
-// Raises EFCreateError for `path` and the system's error `code`.
-[[noreturn]] void RaiseCannotCreateFile(const std::wstring& path, DWORD code);
 // "Cannot open file "%s". %s".
 class EFOpenError : public Exception {
 public:
@@ -29,8 +27,11 @@ class EWriteError : public Exception {
 public:
     using Exception::Exception;
 };
-// Raises EWriteError "Stream write error".
-[[noreturn]] void RaiseWriteError();
+// Raises EWriteError "Stream write error", carrying the system's `code` (ERROR_DISK_FULL, ...).
+[[noreturn]] void RaiseWriteError(unsigned long code);
+// Raises EFCreateError "Cannot create file "%s". %s" with `path` and the system's text for
+// `code`, which it carries.
+[[noreturn]] void RaiseCannotCreate(const std::wstring& path, unsigned long code);
 // "Stream read error".
 class EReadError : public Exception {
 public:

@@ -8,6 +8,7 @@
 #include "common/DecimalText.h"
 #include "common/PathParts.h"
 #include "common/ProductFacts.h"
+#include "common/RunLog_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
@@ -108,7 +109,7 @@ std::wstring FileTransaction::FreeName(const std::wstring& path, const wchar_t* 
         if (!planned)
             return name;
     }
-    RaiseCannotCreateFile(path, ERROR_FILE_EXISTS);
+    RaiseCannotCreate(path, ERROR_FILE_EXISTS);
 }
 
 std::wstring FileTransaction::Replace(const std::wstring& target)
@@ -117,7 +118,7 @@ std::wstring FileTransaction::Replace(const std::wstring& target)
     // A folder of that name was never written by an installation, and no file can take its
     // place: refused before anything is written, with the error a creation there gives.
     if (IsFolder(attributes))
-        RaiseCannotCreateFile(target, ERROR_ACCESS_DENIED);
+        RaiseCannotCreate(target, ERROR_ACCESS_DENIED);
     const bool earlier = attributes != INVALID_FILE_ATTRIBUTES;
     RecordEntry entry{target, FreeName(target, L"new"), L"", false};
     if (earlier)
@@ -151,9 +152,9 @@ void FileTransaction::Begin(const std::wstring& reportAs, DWORD pauseMs)
             record_.Remove();
     }
     if (code == ERROR_DISK_FULL)
-        RaiseWriteError();
+        RaiseWriteError(code);
     if (code != ERROR_SUCCESS)
-        RaiseCannotCreateFile(reportAs, code);
+        RaiseCannotCreate(reportAs, code);
     begun_ = true;
     handles_.resize(plan_.Entries.size());
 }
@@ -168,8 +169,10 @@ void FileTransaction::Keep(const std::wstring& staged, UniqueFile file)
 void FileTransaction::StartFlushes()
 {
     for (size_t i = 0; i < handles_.size(); ++i)
-        if (handles_[i].Staged && !plan_.Entries[i].Scratch)
+        if (handles_[i].Staged && !plan_.Entries[i].Scratch) {
+            LogStep("Staged", plan_.Entries[i].Staged);
             work_.Flush(handles_[i].Staged.get());
+        }
 }
 
 void FileTransaction::Swap()
@@ -206,18 +209,18 @@ void FileTransaction::Swap()
             code = SafeOpen(e.Staged, DELETE | SYNCHRONIZE, kShareAll, opened[i].Staged);
         if (code != ERROR_SUCCESS) {
             RollBack();
-            RaiseCannotCreateFile(e.Target, code);
+            RaiseCannotCreate(e.Target, code);
         }
     }
     // Every staged file is on disk before the record says the swap may be completed.
-    if (work_.Wait() != ERROR_SUCCESS) {
+    if (const DWORD flushed = work_.Wait(); flushed != ERROR_SUCCESS) {
         RollBack();
-        RaiseWriteError();
+        RaiseWriteError(flushed);
     }
     code = record_.Mark(SwapState::Swapping);
     if (code != ERROR_SUCCESS) {
         RollBack();
-        RaiseCannotCreateFile(record_.Path(), code);
+        RaiseCannotCreate(record_.Path(), code);
     }
     plan_.State = SwapState::Swapping;
     for (size_t i = 0; i < plan_.Entries.size(); ++i) {
@@ -229,8 +232,10 @@ void FileTransaction::Swap()
             code = SafeRenameOpened(opened[i].Staged.get(), e.Target, false);
         if (code != ERROR_SUCCESS) {
             RollBack();
-            RaiseCannotCreateFile(e.Target, code);
+            RaiseCannotCreate(e.Target, code);
         }
+        if (!e.Scratch)
+            LogStep(opened[i].Staged ? "Swapped in" : "Set aside", e.Target);
     }
 }
 
@@ -248,6 +253,7 @@ void FileTransaction::Commit() noexcept
     handles_.clear();
     CleanPlan(plan_);
     record_.Remove();
+    LogLine("File steps done; the earlier files deleted");
 }
 
 void FileTransaction::RollBack() noexcept
@@ -266,8 +272,11 @@ void FileTransaction::RollBack() noexcept
             return;
         plan_.State = SwapState::Undoing;
     }
-    if (RollBackPlan(plan_, nullptr) != ERROR_SUCCESS)
+    if (RollBackPlan(plan_, nullptr) != ERROR_SUCCESS) {
+        LogLine("Undo incomplete; the next run finishes it");
         return;
+    }
+    LogLine("File steps undone; the earlier files put back");
     record_.Remove();
     for (auto it = plan_.CreatedFolders.rbegin(); it != plan_.CreatedFolders.rend(); ++it)
         SafeRemoveFolder(WithoutTrailingSeparators(*it));

@@ -1,6 +1,7 @@
 #include "install/Registry_win32.h"
 
 #include "common/CodePage_win32.h"
+#include "common/RunLog_win32.h"
 
 std::string RegistryPathText(const std::wstring& path)
 {
@@ -38,6 +39,7 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate)
         rc = ::RegOpenKeyExA(base, relative.c_str(), 0, access_, &opened);
     // The previous key may be the base of the new one: it is closed only now.
     current_.reset(rc == ERROR_SUCCESS ? opened : nullptr);
+    key_ = key;
     return rc == ERROR_SUCCESS;
 }
 
@@ -49,15 +51,17 @@ void TRegistry::CreateKey(const std::string& key)
     const LONG rc = ::RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       access_, nullptr, created.receive(), nullptr);
     if (rc != ERROR_SUCCESS)
-        throw ERegistryException(tiErrCreateKey, key);
+        throw ERegistryException(tiErrCreateKey, key, {}, rc);
 }
 
 void TRegistry::WriteValue(const std::string& name, DWORD type, const void* data, DWORD size)
 {
-    if (!current_ ||
-        ::RegSetValueExA(current_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                         size) != ERROR_SUCCESS)
-        throw ERegistryException(tiErrSetData, name);
+    const LONG rc = current_ ? ::RegSetValueExA(current_.get(), name.c_str(), 0, type,
+                                                static_cast<const BYTE*>(data), size)
+                             : ERROR_INVALID_HANDLE;
+    if (rc != ERROR_SUCCESS)
+        throw ERegistryException(tiErrSetData, name, {}, rc);
+    LogCodePageLine("Registry value written: " + key_ + "\\" + name);
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value)

@@ -57,4 +57,6 @@ private:
     REGSAM access_;
     HKEY root_ = HKEY_CURRENT_USER;
     UniqueHkey current_;
+    // The current key's path as given to OpenKey, for the run's log.
+    std::string key_;
 };

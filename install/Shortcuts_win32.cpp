@@ -9,6 +9,7 @@
 
 #include "common/ComPtr_win32.h"
 #include "common/ProductFacts.h"
+#include "common/RunLog_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
@@ -72,11 +73,13 @@ bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
         // The desktop belongs to a user: a link planted under the link's name is not saved
         // through (like any other link that can't be saved, it is simply not there).
         UniqueFile existing;
+        bool saved = false;
         if (SafeOpen(linkPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                      existing) != kErrorLinkRefused) {
             existing.reset();
-            file->Save(linkPath.c_str(), FALSE);
+            saved = SUCCEEDED(file->Save(linkPath.c_str(), FALSE));
         }
+        LogStep(saved ? "Link written:" : "Link not written:", linkPath);
         return true;
     }
     case saDelete:

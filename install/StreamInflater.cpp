@@ -6,9 +6,12 @@
 
 #include "common/UniqueInflate.h"
 
-// Shown to the user as the installer's damaged data, with zlib's word for the damage.
+// A stream the installer carries that zlib rejects is damaged (memory aside); the user is
+// told so with zlib's word for the damage.
 EZlibError::EZlibError(int code)
-    : Exception(zError(code), tiErrDamagedData, zError(code)), code_(code)
+    : Exception(zError(code), tiErrDamagedData, zError(code), {}, 0,
+                code == Z_MEM_ERROR ? ErrorCause::System : ErrorCause::Damaged),
+      code_(code)
 {
 }
 

@@ -3,6 +3,7 @@
 #include "common/CodePage_win32.h"
 #include "common/PathParts.h"
 #include "common/ProductFacts.h"
+#include "common/RunLog_win32.h"
 #include "common/SafeFiles_win32.h"
 #include "common/SystemError_win32.h"
 #include "install/FileStreams_win32.h"
@@ -299,23 +300,26 @@ void FinishInterruptedInstall()
     if (!ReadRecord(path, text) || !ParseRecord(text, plan) || !IsOurs(plan, install, shared))
         return;
     std::wstring failed;
+    LogStep("Found an interrupted install:", path);
     if (plan.State == SwapState::Swapping) {
         if (RollForwardPlan(plan, &failed) == ERROR_SUCCESS) {
             CleanPlan(plan);
             SafeDeleteFile(path);
+            LogLine("Interrupted install finished");
             return;
         }
         // What stopped the swap is undone instead; said first, so that a kill meanwhile does
         // not take the partly undone swap for one to complete.
         const DWORD marked = AppendState(path, SwapState::Undoing);
         if (marked != ERROR_SUCCESS)
-            RaiseCannotCreateFile(path, marked);
+            RaiseCannotCreate(path, marked);
         plan.State = SwapState::Undoing;
     }
     const DWORD code = RollBackPlan(plan, &failed);
     if (code != ERROR_SUCCESS)
-        RaiseCannotCreateFile(failed, code);
+        RaiseCannotCreate(failed, code);
     SafeDeleteFile(path);
     for (auto it = plan.CreatedFolders.rbegin(); it != plan.CreatedFolders.rend(); ++it)
         SafeRemoveFolder(WithoutTrailingSeparators(*it));
+    LogLine("Interrupted install undone");
 }

@@ -8,9 +8,13 @@
 #include "common/Exception.h"
 #include "skin/Bitmap32.h"
 
+// A picture the program carries is damaged.
 class EPngError : public Exception {
 public:
-    using Exception::Exception;
+    explicit EPngError(std::string message)
+        : Exception(std::move(message), 0, ErrorCause::Damaged)
+    {
+    }
 };
 
 enum class PngTransparency : uint8_t {

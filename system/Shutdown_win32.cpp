@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "common/CodePage_win32.h"
+#include "common/RunLog_win32.h"
+#include "common/Exception.h"
 #include "common/UniqueHandle_win32.h"
 #include "system/AsciiText.h"
 #include "system/Processes_win32.h"
@@ -64,8 +66,15 @@ void CloseRunningInstances(const std::string& path)
 {
     ProcessList list;
     GetProcessList(list, true);
-    for (const uint32_t id : MatchingProcessIds(list, path))
-        CloseProcess(id, kInstanceTimeoutMs, path);
+    LogCodePageLine("Closing running copies of " + path);
+    for (const uint32_t id : MatchingProcessIds(list, path)) {
+        const CloseProcessResult result = CloseProcess(id, kInstanceTimeoutMs, path);
+        LogLine(Format("%s process %u", result == cpClosed   ? "Closed"
+                                        : result == cpKilled ? "Ended"
+                                                             : "Could not close",
+                       static_cast<unsigned>(id))
+                    .c_str());
+    }
 }
 
 void CloseRunningInstances(const std::wstring& path)

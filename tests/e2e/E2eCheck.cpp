@@ -11,6 +11,11 @@
 //   reg <HKCU|HKLM> <key> <value>  reg <root> <key> <value> <REG_SZ|REG_DWORD|...|missing> <data>
 //   press-ok <hwnd>                ok <hwnd>        (posts IDOK to a dialog box)
 // Every answer block ends with a line "end". Texts are UTF-8.
+//
+// e2e_check.exe launch: reads one Windows command line (UTF-8) from stdin and starts it as a
+// deployment tool does (CreateProcessW, no console, the line as it stands), then prints
+// "started <pid>" and, once the program has ended, "exit <code>": the whole 32-bit exit code
+// (GetExitCodeProcess), which wine's own exit status cuts to its low 8 bits.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -172,8 +177,35 @@ std::vector<std::string> Split(const std::string& line)
 }
 }  // namespace
 
-int main()
+int Launch()
 {
+    char buffer[65536];
+    if (!std::fgets(buffer, sizeof buffer, stdin))
+        return 2;
+    std::wstring line = Wide(Split(buffer)[0]);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        std::printf("failed\t%lu\n", static_cast<unsigned long>(GetLastError()));
+        return 1;
+    }
+    std::printf("started\t%lu\n", static_cast<unsigned long>(pi.dwProcessId));
+    std::fflush(stdout);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    std::printf("exit\t%lu\n", static_cast<unsigned long>(code));
+    std::fflush(stdout);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::string(argv[1]) == "launch")
+        return Launch();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, stdin)) {

@@ -36,6 +36,17 @@ LANGUAGES = {"en": "en_US.UTF-8", "de": "de_DE.UTF-8", "fr": "fr_FR.UTF-8", "es"
 RIGHT_TO_LEFT = ("ar",)
 
 
+def language_tag(lang):
+    """The table a LANG picks, as the programs pick it: its language and region's, else its
+    language's, else English (None: English)."""
+    name = (lang or "").split(".")[0].replace("_", "-")
+    for candidate in (name, name.split("-")[0]):
+        for tag in LANGUAGES:
+            if tag == candidate or LANGUAGES[tag].split(".")[0].replace("_", "-") == candidate:
+                return tag
+    return "pt-BR" if name.startswith("pt") else "en"
+
+
 def texts(source, tag):
     """The text table of language `tag` (resources/lang/<tag>.tsv): id -> text."""
     table = {}
@@ -45,6 +56,14 @@ def texts(source, tag):
             key, text = line.split("\t", 1)
             table[key] = text.replace("\\n", "\n")
     return table
+
+
+# Exit codes of the installer (common/ExitCodes.h) as wine's own exit status gives them: their
+# low 8 bits. Whole codes are read through the checker's launcher (Session.run_deployed).
+EXIT_CANCELLED = 1602 & 0xFF
+EXIT_FAILED = 1603 & 0xFF
+EXIT_ALREADY_RUNNING = 1618 & 0xFF
+EXIT_DAMAGED = 1620 & 0xFF
 
 
 class Failure(Exception):
@@ -121,6 +140,9 @@ class Session:
         self.home = self.prefix + "-home"
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", HOME=self.home)
+        # The display language of the session's programs, as a user's session sets it: Wine
+        # takes it from LANG.
+        self.lang = getattr(args, "lang", None)
         self.xvfb = None
         # The display scale the prefix is set to (set_dpi); figures below are scaled to it.
         self.dpi = 96
@@ -135,20 +157,26 @@ class Session:
         self.installer = None
         self.checker_proc = None
         self.folders = {}
-        self.set_language("en", restart=False)
+        self.set_language(language_tag(self.lang), restart=False)
         self.keep_server()
 
     def set_language(self, tag, restart=True):
-        """The display language of the session's programs from now on (Wine reads it from LANG
-        when its server starts): the wizard's texts, its caption and its direction follow."""
-        self.lang = tag
-        self.env["LANG"] = LANGUAGES[tag]
-        self.env.pop("LC_ALL", None)
-        self.env.pop("LC_MESSAGES", None)
+        """The display language of the session's programs from now on, the table `tag`'s (Wine
+        reads it from LANG when its server starts; --lang's LANG when given): the wizard's
+        texts, its caption and its direction follow."""
+        self.lang_tag = tag
+        self.env["LANG"] = self.lang if self.lang and tag == language_tag(self.lang) \
+            else LANGUAGES[tag]
+        for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE"):
+            self.env.pop(name, None)
         self.texts = texts(self.source, tag)
         self.rtl = tag in RIGHT_TO_LEFT
         if restart:
             self.stop_wine()
+
+
+    def lang_label(self):
+        return ", " + self.lang if self.lang else ""
 
     def sc(self, v):
         """A 96-DPI figure at the session's scale, rounded as the wizard rounds it."""
@@ -467,6 +495,46 @@ class Session:
               "foreground at %s of the background, not %s" % ((fg[0] - bg[0], fg[1] - bg[1]), offset))
         return bg, fg
 
+    def run_deployed(self, command, timeout=120, env=None, stop=None):
+        """Runs the Windows command line `command` as a deployment tool does, through the
+        checker's launcher (CreateProcessW, the line as it stands), and watches the prefix's
+        windows the whole time: fails when any top-level window of the started program exists
+        at any poll, hidden or shown. Returns (the whole 32-bit exit code, seconds taken). With
+        `stop`, a function called once the program has started (one that kills it), the code is
+        None; with `env` (no display) no window is watched."""
+        exe = os.path.join(self.build, "tests", "e2e", "e2e_check.exe")
+        started = time.monotonic()
+        with open(self.scratch("launcher-stderr"), "wb") as errors:
+            proc = subprocess.Popen(["wine", exe, "launch"], env=env or self.env,
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
+        proc.stdin.write(command.encode("utf-8") + b"\n")
+        proc.stdin.close()
+        first = proc.stdout.readline().decode().split()
+        if first[:1] != ["started"]:
+            with open(self.scratch("launcher-stderr"), "rb") as errors:
+                said = errors.read().decode(errors="replace").strip().splitlines()[-12:]
+            raise Failure("the launcher did not start %r: %s (exit code %s; its errors: %s)"
+                          % (command, first, proc.wait(), " | ".join(said) or "none"))
+        pid, seen = first[1], []
+        if stop:
+            stop()
+            proc.wait()
+            return None, time.monotonic() - started
+        while proc.poll() is None:
+            if env is None:
+                seen += [r for r in self.windows() if r[0] == "window" and r[1] == pid]
+            else:
+                time.sleep(0.05)
+            if seen or time.monotonic() - started > timeout:
+                proc.kill()
+                check(not seen, "%r made windows (class, title, visible): %s"
+                      % (command, sorted({(r[10], r[11], r[3]) for r in seen})))
+                raise Failure("%r did not end within %d s" % (command, timeout))
+        took = time.monotonic() - started
+        last = proc.stdout.read().decode().split()
+        check(last[:1] == ["exit"], "the launcher read an exit code: %s" % last)
+        return int(last[1]), took
+
     def installer_windows(self):
         pid = None
         rows = self.windows()
@@ -504,7 +572,9 @@ def reset_install(s):
             os.remove(path)
 
 
-def check_expected_install(s):
+def check_expected_install(s, messenger_runs=True):
+    """The prefix against the table; with `messenger_runs` false (a silent install starts
+    nothing) the table's processes must not be running."""
     table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "expected_install.tsv")
     problems = []
     queries, rows = [], []
@@ -546,17 +616,18 @@ def check_expected_install(s):
                     tuple(x.lower() if i in (1, 2) else x for i, x in enumerate(want)):
                 problems.append("link %s: %s, expected %s" % (f[1], got, want))
         elif f[0] == "process":
-            if f[1].lower() not in running:
-                problems.append("not running: " + f[1])
+            if (f[1].lower() in running) != messenger_runs:
+                problems.append(("not running: " if messenger_runs else "running: ") + f[1])
     check(not problems, "install state:\n  " + "\n  ".join(problems))
     print("install state: %d entries as expected" % len(rows))
 
 
-def check_ended(s, how, messenger_starts=False):
-    """The wizard ended by `how` with exit code 0 and both its windows are gone; with
-    `messenger_starts` (Close and Cancel open the installed messenger) the messenger runs."""
-    code = s.wait_exit()
-    check(code == 0, "%s: exit code %s" % (how, code))
+def check_ended(s, how, messenger_starts=False, code=EXIT_CANCELLED):
+    """The wizard ended by `how` with exit code `code` (default: closed before the install ran)
+    and both its windows are gone; with `messenger_starts` (Close and Cancel open the installed
+    messenger) the messenger runs."""
+    got = s.wait_exit()
+    check(got == code, "%s: exit code %s, expected %s" % (how, got, code))
     check(not s.foreground() and not s.background(), "%s: both windows gone" % how)
     if messenger_starts:
         messenger = expand(s, "{PF}\\Marlowind\\Marlowind.exe")
@@ -579,7 +650,7 @@ def scenario_happy(s):
     s.check_pair()
     mine, _ = s.installer_windows()
     on_taskbar = [w for w in mine if w[3] == "1" and w[4] == "0" and not int(w[5], 16) & 0x80]
-    check([w[11] for w in on_taskbar] == ["Marlowind setup"],
+    check([w[11] for w in on_taskbar] == [s.texts["SetupCaption"]],
           "one taskbar window titled Marlowind setup, got %s" % [w[11] for w in on_taskbar])
     for w in mine:
         if w[10] in ("TSetupWizardH", "TSetupWizard"):
@@ -721,7 +792,7 @@ def scenario_keyboard(s):
     check(s.page_state()["page"] == 4 and s.installer.poll() is None,
           "keys typed during the install did nothing")
     s.key("Return")
-    check_ended(s, "Return on Close", messenger_starts=True)
+    check_ended(s, "Return on Close", messenger_starts=True, code=0)
     check_expected_install(s)
     print("keyboard-only install done, the messenger started")
     s.stop_wine()
@@ -749,7 +820,7 @@ def scenario_second(s):
     exe = os.path.join(s.build, "MarlowindSetup.exe")
     second = subprocess.run(["wine", exe], env=s.env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, timeout=60)
-    check(second.returncode == 0, "second start: exit code %s" % second.returncode)
+    check(second.returncode == EXIT_ALREADY_RUNNING, "second start: exit code %s" % second.returncode)
     check(first.poll() is None, "the first wizard still runs")
     wizards = [w for w in s.windows() if w[0] == "window" and w[10] == "TSetupWizardH"]
     check(len(wizards) == 1, "one wizard window, found %d" % len(wizards))
@@ -759,8 +830,8 @@ def scenario_second(s):
     check(state["page"] == 2, "the first wizard still shows page 2")
     s.check_pair()
     s.key("Escape")
-    check(s.wait_exit() == 0, "exit code 0")
-    print("a second start ends with 0 and leaves one wizard on screen")
+    check(s.wait_exit() == EXIT_CANCELLED, "the first wizard's exit code after Escape")
+    print("a second start ends with 1618 and leaves one wizard on screen")
 
 
 def start_and_press_install(s, exe=None):
@@ -785,13 +856,14 @@ def error_box(s):
     return None
 
 
-def expect_error_then_close(s, shot, wanted):
+def expect_error_then_close(s, shot, wanted, code=EXIT_FAILED):
     """Waits for the error box after Install, checks its caption and that one of its texts
     passes `wanted`, answers it, checks that the wizard stays open without buttons and closes
-    it with the close cross. Returns the message."""
+    it with the close cross, which ends the program with the failure's `code`. Returns the
+    message."""
     box, texts = wait_for(lambda: error_box(s), 60, "the error message box", 0.5)
     s.screenshot(shot)
-    check(box[11] == "Marlowind setup", "message box caption %r" % box[11])
+    check(box[11] == s.texts["SetupCaption"], "message box caption %r" % box[11])
     message = [t for t in texts if wanted(t)]
     check(message, "message box texts %r" % texts)
     print("error shown:", message[0])
@@ -805,7 +877,8 @@ def expect_error_then_close(s, shot, wanted):
     bg = s.background()
     s.press(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
     s.release(bg[0] + CLOSE_SPOT[0], bg[1] + CLOSE_SPOT[1])
-    check(s.wait_exit() == 0, "exit code 0 after closing")
+    got = s.wait_exit()
+    check(got == code, "exit code %s after closing, expected the failure's %s" % (got, code))
     return message[0]
 
 
@@ -864,7 +937,7 @@ def scenario_damaged(s):
 
     # The last payload stream, the updater, is the one damaged.
     start_and_press_install(s, damaged_copy(s, "MarlUpdate.zlib"))
-    expect_error_then_close(s, "damaged-error", lambda t: t == "data error.")
+    expect_error_then_close(s, "damaged-error", lambda t: t == "data error.", EXIT_DAMAGED)
     after = installed_files(s)
     check(after == before, "the installation's files changed: %s" % sorted(
         k for k in set(before) | set(after) if before.get(k) != after.get(k)))
@@ -879,6 +952,10 @@ def scenario_damaged(s):
 # Rows the start-up benchmark reads across a window of the wallpaper's size (y at 96 DPI): the
 # drag strip, the page's title, its first body line, the button captions, the panel's foot.
 STARTUP_ROWS = (15, 38, 75, 272, 340)
+# The start-up benchmark's floors: label, program in the build's tests/e2e, window title.
+FLOORS = (("empty window", "e2e_empty_window.exe", "EmptyWindow"),
+          ("window pair", "e2e_window_pair.exe", "WindowPair"))
+FLOOR_WINDOWS = tuple(f[2] for f in FLOORS)
 
 
 class StartupProgram:
@@ -894,21 +971,28 @@ class StartupProgram:
 
 
 def startup_programs(s):
-    empty = os.path.join(s.build, "tests", "e2e", "e2e_empty_window.exe")
+    """The programs timed: the installer (and a baseline), then the two floors: an empty window
+    of the wallpaper's size, and the bare window pair (the layered background with one blank
+    picture and the page window in its hole)."""
+    floors = os.path.join(s.build, "tests", "e2e")
 
     def wizard_closed(proc):
-        check(proc.wait(20) == 0, "the installer's exit code is 0")
+        check(proc.wait(20) == EXIT_CANCELLED, "the installer's exit code after the close cross")
         s.wait_gone(proc.args[-1])
 
-    def empty_closed(proc):
+    def floor_closed(proc):
         proc.wait(20)
-    programs = [StartupProgram("first page", s.installer_exe, "Marlowind setup",
+    # The background is titled in the session's language.
+    title = re.escape(s.texts["SetupCaption"])
+    programs = [StartupProgram("first page", s.installer_exe, title,
                                s.scp(CLOSE_SPOT), wizard_closed)]
     if s.baseline:
         programs.append(StartupProgram("first page (%s)" % os.path.basename(os.path.dirname(
-            s.baseline)), s.baseline, "Marlowind setup", s.scp(CLOSE_SPOT), wizard_closed))
-    programs.append(StartupProgram("empty window", empty, "EmptyWindow",
-                                   (s.sc(WALL_W) // 2, s.sc(WALL_H) // 2), empty_closed))
+            s.baseline)), s.baseline, title, s.scp(CLOSE_SPOT), wizard_closed))
+    middle = (s.sc(WALL_W) // 2, s.sc(WALL_H) // 2)
+    for label, exe, window in FLOORS:
+        programs.append(StartupProgram(label, os.path.join(floors, exe), window, middle,
+                                       floor_closed))
     return programs
 
 
@@ -922,7 +1006,7 @@ def startup_settle(s, screen, program):
         geo = wait_for(lambda: s.window_geometry(program.window, s.sc(WALL_W)), 60, program.label)
     except Failure as e:
         raise Failure("%s (%s)" % (e, s.wizard_report(proc)))
-    if program.window != "EmptyWindow":
+    if program.window not in FLOOR_WINDOWS:
         s.installer = proc
         wait_for(lambda: (s.page_state() or {}).get("page") == 1, 30, "page 1", 0.05)
     rows = program.rows(s, geo)
@@ -971,7 +1055,7 @@ def scenario_startup(s):
             started = time.monotonic()
             proc = subprocess.Popen(["wine", program.exe], env=s.env, stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
-            if program.window != "EmptyWindow":
+            if program.window not in FLOOR_WINDOWS:
                 s.installer = proc
             seen = screen.wait_rows(rows, shown, 60, before)
             if not seen:
@@ -984,17 +1068,18 @@ def scenario_startup(s):
             program.times.append(seen[1] - started)
             startup_close(s, program, proc, geo)
     screen.close()
-    empty = programs[-1].times
-    floor = statistics.median(empty)
+    floors = programs[-len(FLOORS):]
     for p in programs:
         # Beside the ratio of the medians, the median of each round's own ratio: the two
         # starts of a round ran seconds apart, under much the same load.
-        paired = statistics.median(t / e for t, e in zip(p.times, empty))
-        print("%d DPI, %s, %d runs: %s s; median %.3f s (first change %.3f s, least %.3f s); "
-              "/ empty window %.2f, paired %.2f"
-              % (s.dpi, p.label, len(p.times), " ".join("%.3f" % t for t in p.times),
-                 statistics.median(p.times), statistics.median(p.firsts), min(p.times),
-                 statistics.median(p.times) / floor, paired))
+        ratios = "; ".join("/ %s %.2f, paired %.2f" % (
+            f.label, statistics.median(p.times) / statistics.median(f.times),
+            statistics.median(t / e for t, e in zip(p.times, f.times))) for f in floors
+            if f is not p)
+        print("%d DPI%s, %s, %d runs: %s s; median %.3f s (first change %.3f s, least %.3f s); %s"
+              % (s.dpi, s.lang_label(), p.label, len(p.times),
+                 " ".join("%.3f" % t for t in p.times), statistics.median(p.times),
+                 statistics.median(p.firsts), min(p.times), ratios))
     exe = os.path.join(s.build, "MarlowindSetup.exe")
     out = subprocess.run(["x86_64-w64-mingw32-objdump", "-h", exe], capture_output=True,
                          text=True).stdout
@@ -1073,7 +1158,7 @@ def scenario_accessible(s):
     check(page[1][0].startswith("Thank you."), "page 4 reads its text: %s" % page[1][0])
     s.wait_page(4, save="accessible-page4")
     press_spoken(s, "Close")
-    check_ended(s, "Close through its object", messenger_starts=True)
+    check_ended(s, "Close through its object", messenger_starts=True, code=0)
     check_expected_install(s)
     print("install through the accessibility interface done, the messenger started")
     s.stop_wine()
@@ -1145,12 +1230,12 @@ def scale_run(s, dpi):
     close = s.scp(CLOSE_SPOT)
     s.press(bg[0] + close[0], bg[1] + close[1])
     s.release(bg[0] + close[0], bg[1] + close[1])
-    check_ended(s, "%d DPI: the close cross" % dpi)
+    check_ended(s, "%d DPI: the close cross" % dpi, code=0)
 
     # Cancel lies where Close does on page 4.
     s.start_installer()
     s.click_button("cancel")
-    check(s.wait_exit() == 0, "%d DPI: Cancel ends the program" % dpi)
+    check(s.wait_exit() == EXIT_CANCELLED, "%d DPI: Cancel ends the program" % dpi)
     s.stop_wine()
     print("%d DPI: sizes, offset, pages, buttons, radio, drag, close cross and Cancel" % dpi)
 
@@ -1188,6 +1273,7 @@ def run_scenario(scenarios):
     parser.add_argument("--share", default="0/1",
                         help="install_killed: the share K/N of the kill moments to run, every "
                              "Nth from the Kth")
+    parser.add_argument("--lang", help="the display language (LANG) of the programs started")
     parser.add_argument("--dpi", type=int, default=96,
                         help="the display scale to run at (the prefix is put back at 96 after)")
     args = parser.parse_args()

@@ -5,6 +5,9 @@
 #include <exception>
 #include <string>
 
+#include "common/Exception.h"
+#include "common/ExitCodes.h"
+
 // The message of the exception that `f` raises, or "no error".
 template <typename F>
 std::string ErrorOf(F f)
@@ -15,6 +18,27 @@ std::string ErrorOf(F f)
         return e.what();
     }
     return "no error";
+}
+
+// The message of the error `f` raises, then " -> " and the exit code an unattended run ends
+// with for that error ("no error -> 0" when none).
+template <typename F>
+std::string OutcomeOf(F f)
+{
+    try {
+        f();
+    } catch (const Exception& e) {
+        return e.Message() + " -> " +
+               std::to_string(ExitValue(FailureExitCode(e.SystemCode(), e.Cause())));
+    } catch (const std::exception& e) {
+        return std::string(e.what()) + " -> " + std::to_string(ExitValue(ExitCode::Failed));
+    }
+    return "no error -> 0";
+}
+
+inline std::string Outcome(const std::string& message, ExitCode code)
+{
+    return message + " -> " + std::to_string(ExitValue(code));
 }
 
 // Points the machine's program-files folder elsewhere for the scope (an empty text loses it)

@@ -378,9 +378,10 @@ TEST_F(InstallFilesRun, InstallFolderThatCannotBeCreated)
     std::string blocker = TestInstallFolder();
     blocker.pop_back();
     WriteAll(blocker, "in the way");
-    const std::string message = ErrorOf([] { InstallFiles(); });
-    EXPECT_EQ(message, "Cannot create file \"" + TestInstallFolder() + "Marlowind.zip\". " +
-                           SystemErrorText(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(OutcomeOf([] { InstallFiles(); }),
+              Outcome("Cannot create file \"" + TestInstallFolder() + "Marlowind.zip\". " +
+                          SystemErrorText(ERROR_PATH_NOT_FOUND),
+                      ExitCode::Failed));
     EXPECT_TRUE(PathIsFile(blocker));
     // The shared data folder was made by this run and is empty again: it is gone.
     EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
@@ -398,10 +399,11 @@ TEST_F(InstallFilesRun, LockedMessengerEndsTheRunAndStaysIntact)
     HANDLE held = ::CreateFileA(messenger.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const std::string message = ErrorOf([] { InstallFiles(); });
+    const std::string outcome = OutcomeOf([] { InstallFiles(); });
     ::CloseHandle(held);
-    EXPECT_EQ(message, "Cannot create file \"" + messenger + "\". " +
-                           SystemErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(outcome, Outcome("Cannot create file \"" + messenger + "\". " +
+                                   SystemErrorText(ERROR_SHARING_VIOLATION),
+                               ExitCode::FilesInUse));
     EXPECT_EQ(ReadAll(messenger), Bytes({'t', 'h', 'e', ' ', 'r', 'u', 'n', 'n', 'i', 'n', 'g', ' ',
                                          'c', 'o', 'p', 'y'}));
     // The messenger can't be set aside, so nothing was written.
@@ -434,7 +436,7 @@ TEST_F(InstallFilesRun, DamagedResourcesWriteNothingOnACleanMachine)
     for (const DamageCase& c : DamageCases()) {
         SCOPED_TRACE(c.Label);
         ResourceDll dll(c.Dll.c_str());
-        EXPECT_EQ(ErrorOf([] { InstallFiles(); }), c.Message);
+        EXPECT_EQ(OutcomeOf([] { InstallFiles(); }), Outcome(c.Message, ExitCode::DamagedInstaller));
         EXPECT_FALSE(PathIsFolder(TestInstallFolder()));
         EXPECT_FALSE(PathIsFolder(TestSharedFolder()));
         ExpectNoRecordsAndNoLinks();
@@ -453,16 +455,17 @@ TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
         std::string Path;
         Obstacle What;
         DWORD Error;
+        ExitCode Code;  // of an unattended run
     };
     const Case cases[] = {
         {"messenger held open", TestInstallFolder() + "Marlowind.exe", Obstacle::HeldOpen,
-         ERROR_SHARING_VIOLATION},
+         ERROR_SHARING_VIOLATION, ExitCode::FilesInUse},
         {"about picture held open", TestSharedFolder() + "about.png", Obstacle::HeldOpen,
-         ERROR_SHARING_VIOLATION},
+         ERROR_SHARING_VIOLATION, ExitCode::FilesInUse},
         {"folder in place of a thumbnail", TestSharedFolder() + "smwall4.png", Obstacle::Folder,
-         ERROR_ACCESS_DENIED},
+         ERROR_ACCESS_DENIED, ExitCode::Failed},
         {"link in place of a wallpaper", TestSharedFolder() + "wall3.png", Obstacle::Link,
-         kErrorLinkRefused},
+         kErrorLinkRefused, ExitCode::Failed},
     };
     const std::string victim = TempFolder() + "victim.txt";
     for (const Case& c : cases) {
@@ -486,10 +489,12 @@ TEST_F(InstallFilesRun, FailureAmidTheFileStepsPutsTheEarlierInstallationBack)
             ASSERT_NE(held, INVALID_HANDLE_VALUE);
         }
         ResourceDll dll(MW_RES_FULL);
-        const std::string message = ErrorOf([] { InstallFiles(); });
+        const std::string outcome = OutcomeOf([] { InstallFiles(); });
         if (held != INVALID_HANDLE_VALUE)
             ::CloseHandle(held);
-        EXPECT_EQ(message, "Cannot create file \"" + c.Path + "\". " + SystemErrorText(c.Error));
+        EXPECT_EQ(outcome, Outcome("Cannot create file \"" + c.Path + "\". " +
+                                       SystemErrorText(c.Error),
+                                   c.Code));
         Snapshot after = TakeSnapshot();
         after["victim"] = ReadAll(victim);
         EXPECT_EQ(Differences(earlier, after), std::vector<std::string>());
@@ -537,7 +542,8 @@ TEST_F(InstallFilesRun, FullDiskAmidTheFileStepsPutsTheEarlierInstallationBack)
         const Snapshot earlier = TakeSnapshot();
 
         ResourceDll dll(MW_RES_FULL);
-        EXPECT_EQ(ErrorOf([] { InstallFiles(); }), "Stream write error");
+        EXPECT_EQ(OutcomeOf([] { InstallFiles(); }),
+                  Outcome("Stream write error", ExitCode::DiskFull));
         EXPECT_EQ(Differences(earlier, TakeSnapshot()), std::vector<std::string>());
 
         // Lazily: the Wine server may still hold the folder open. The tag lives on the mount only.

@@ -1,0 +1,97 @@
+#include "app/SetupOutcome_win32.h"
+
+#include <windows.h>
+
+#include "common/CodePage_win32.h"
+#include "common/ProductVersion.h"
+#include "common/RunLog_win32.h"
+#include "common/SystemError_win32.h"
+#include "forms/Application_win32.h"
+#include "install/FileStreams_win32.h"
+
+namespace {
+SetupOutcome* g_outcome = nullptr;
+}  // namespace
+
+SetupOutcome::SetupOutcome(const SetupOptions& options) : options_(options)
+{
+    g_outcome = this;
+}
+
+SetupOutcome::~SetupOutcome()
+{
+    g_outcome = nullptr;
+}
+
+void ReportInstalled()
+{
+    if (g_outcome)
+        g_outcome->Installed();
+}
+
+ExitCode SetupOutcome::Start(const std::wstring& commandLine)
+{
+    if (!options_.LogPath.empty()) {
+        if (const unsigned long code = OpenRunLog(options_.LogPath)) {
+            // Said as a file that can't be created; shown as the log that can't be.
+            const std::string path = ToSystemCodePage(options_.LogPath);
+            const std::string reason = SystemErrorText(code);
+            Report(ExitCode::LogFailed,
+                   Exception(Format("Cannot create file \"%s\". %s", path.c_str(), reason.c_str()),
+                             tiErrLogFailed, path, reason, code),
+                   false);
+            return failure_;
+        }
+    }
+    LogLine("Marlowind setup " MW_VERSION_TEXT);
+    LogStep("Command line:", commandLine);
+    LogLine(options_.Silent ? "Silent run: no window; the licence counts as accepted"
+                            : "Interactive run");
+    if (!options_.Invalid.empty()) {
+        const std::string invalid = ToSystemCodePage(options_.Invalid);
+        Report(ExitCode::InvalidParameter,
+               Exception(Format("Invalid command line switch: %s. The installer takes /S (or "
+                                "/quiet) and /log=\"path\"",
+                                invalid.c_str()),
+                         tiErrInvalidSwitch, invalid),
+               false);
+        return failure_;
+    }
+    return ExitCode::Success;
+}
+
+void SetupOutcome::Installed()
+{
+    installed_ = true;
+    LogLine("Installed");
+}
+
+void SetupOutcome::Failed(const std::exception& error)
+{
+    Report(ExitCode::Failed, error, true);
+}
+
+void SetupOutcome::Report(ExitCode code, const std::exception& error, bool classify)
+{
+    const auto* own = dynamic_cast<const Exception*>(&error);
+    const unsigned long system = own ? own->SystemCode() : 0;
+    failure_ = classify && own ? FailureExitCode(system, own->Cause()) : code;
+    LogCodePageLine(system ? Format("Error: %s [system error %lu: %s]", error.what(), system,
+                                    SystemErrorText(system).c_str())
+                           : Format("Error: %s", error.what()));
+    if (!options_.Silent)
+        Application.ShowException(error);
+}
+
+int SetupOutcome::Finish()
+{
+    const ExitCode code = installed_ ? ExitCode::Success : failure_;
+    LogLine(Format("Outcome: %s, exit code %d",
+                   code == ExitCode::Success     ? "installed"
+                   : code == ExitCode::Cancelled ? "cancelled"
+                                                 : "failed",
+                   ExitValue(code))
+                .c_str());
+    CloseRunLog();
+    return ExitValue(code);
+}
