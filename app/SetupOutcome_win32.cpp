@@ -33,11 +33,13 @@ ExitCode SetupOutcome::Start(const std::wstring& commandLine)
 {
     if (!options_.LogPath.empty()) {
         if (const unsigned long code = OpenRunLog(options_.LogPath)) {
-            try {
-                RaiseCannotCreate(options_.LogPath, code);
-            } catch (const Exception& error) {
-                Report(ExitCode::LogFailed, error, false);
-            }
+            // Said as a file that can't be created; shown as the log that can't be.
+            const std::string path = ToSystemCodePage(options_.LogPath);
+            const std::string reason = SystemErrorText(code);
+            Report(ExitCode::LogFailed,
+                   Exception(Format("Cannot create file \"%s\". %s", path.c_str(), reason.c_str()),
+                             tiErrLogFailed, path, reason, code),
+                   false);
             return failure_;
         }
     }
@@ -46,10 +48,12 @@ ExitCode SetupOutcome::Start(const std::wstring& commandLine)
     LogLine(options_.Silent ? "Silent run: no window; the licence counts as accepted"
                             : "Interactive run");
     if (!options_.Invalid.empty()) {
+        const std::string invalid = ToSystemCodePage(options_.Invalid);
         Report(ExitCode::InvalidParameter,
                Exception(Format("Invalid command line switch: %s. The installer takes /S (or "
                                 "/quiet) and /log=\"path\"",
-                                ToSystemCodePage(options_.Invalid).c_str())),
+                                invalid.c_str()),
+                         tiErrInvalidSwitch, invalid),
                false);
         return failure_;
     }

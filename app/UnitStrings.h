@@ -1,14 +1,13 @@
 #pragma once
-// Every text the wizard shows, exactly as the user sees it (UTF-16), plus the fixed 8-bit
-// literals the forms use (resource names, font face, program file names). Names of the
-// product's files, folders and captions, and the default button captions the skin shares, come
-// from common/ProductFacts.h; the names here are the wizard's for them.
+// The wizard's English texts as they always were (UTF-16), plus the fixed 8-bit literals the
+// forms use (resource names, font face, program file names). The wizard shows its texts from
+// the text tables (common/Texts_win32.h), whose English table keeps these, as the tests check.
+// Names of the product's files, folders and captions, and the default button captions the skin
+// shares, come from common/ProductFacts.h; the names here are the wizard's for them.
 #include "common/ProductFacts.h"
 
-// Message of the error raised when the background window can't be made layered. The 8-bit copy
-// is for the exception, whose message is in the system code page.
+// Message of the error raised when the background window can't be made layered.
 inline constexpr const wchar_t* SLayeredNotSupported = L"layered windows isn't supported";
-inline constexpr const char* SLayeredNotSupportedA = "layered windows isn't supported";
 
 // Wizard buttons.
 inline constexpr const wchar_t* SButtonNext = L"Next";        // pages 1 and 2

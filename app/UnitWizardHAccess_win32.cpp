@@ -5,10 +5,11 @@
 
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
+#include "common/Texts_win32.h"
 
 std::wstring TSetupWizardH::AccessibleName()
 {
-    return SWizardTitle;
+    return Text(tiWizardTitle);
 }
 
 long TSetupWizardH::AccessibleRole()
@@ -22,7 +23,7 @@ std::vector<TAccessibleItem> TSetupWizardH::AccessibleItems()
     if (agreementItem_ >= 0) {
         TAccessibleItem& agreement = items[static_cast<size_t>(agreementItem_)];
         agreement.State = Agreed ? STATE_SYSTEM_CHECKED : 0;
-        agreement.Action = Agreed ? SActionUncheck : SActionCheck;
+        agreement.Action = Text(Agreed ? tiActionUncheck : tiActionCheck);
     }
     for (size_t i = 0; i < buttons_.size(); ++i) {
         TAccessibleItem button;
@@ -31,7 +32,7 @@ std::vector<TAccessibleItem> TSetupWizardH::AccessibleItems()
         button.Rect = buttons_[i]->Rect();
         button.State = STATE_SYSTEM_FOCUSABLE |
                        (static_cast<int>(i) == focus_ ? STATE_SYSTEM_FOCUSED : 0);
-        button.Action = SActionPress;
+        button.Action = Text(tiActionPress);
         items.push_back(button);
     }
     return items;

@@ -81,10 +81,9 @@ bool TSetupWizardH::KeyDown(const TKeyPress& key)
             }
         break;
     case VK_LEFT:
-        MoveFocus(-1);
-        break;
     case VK_RIGHT:
-        MoveFocus(1);
+        // Towards the arrow: right to left the buttons' order runs leftwards.
+        MoveFocus((key.Key == VK_RIGHT) != layout_.RightToLeft ? 1 : -1);
         break;
     case VK_TAB:
         MoveFocus(key.Shift ? -1 : 1);

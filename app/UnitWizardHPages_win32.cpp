@@ -11,6 +11,7 @@
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
 #include "common/Resources_win32.h"
+#include "common/Texts_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "forms/Screen_win32.h"
 #include "skin/BitmapDc_win32.h"
@@ -24,9 +25,11 @@ constexpr int kCentred = -1;
 constexpr int kTitlePoints = 12;
 constexpr int kLicencePoints = 10;
 
-UniqueHfont CalibriFont(int dpi, int points, bool bold)
+// The pages' face at `points` for the texts' language.
+UniqueHfont PageFont(int dpi, int points, bool bold)
 {
-    return CreatePointFont(SFontCalibri, points, dpi, bold ? fsBold : 0);
+    return CreatePointFont(SFontCalibri, points, dpi, bold ? fsBold : 0, DEFAULT_QUALITY,
+                           TextsLanguage());
 }
 
 // No key acts while the install runs; what was typed meanwhile is dropped however it ends.
@@ -83,46 +86,97 @@ void TSetupWizardH::ClearPage()
 const TSetupWizardH::TPageRow& TSetupWizardH::PageRow(int page)
 {
     static const TPageRow rows[4] = {
-        {SWelcomeText, 11, nullptr, nullptr, nullptr,
-         {{SButtonNext, 110, brPage2}, {SButtonCancel, 200, brFinish}}, 2, 0},
-        {SAgreementText, 10, nullptr, &TSetupWizardH::ShowAgreement, &TSetupWizardH::DrawRadio,
-         {{SButtonBack, 30, brPage1}, {SButtonNext, 110, brPage3IfAgreed},
-          {SButtonCancel, 200, brFinish}},
+        {tiWelcomeText, 11, &TPageLayout::Body, nullptr, nullptr, nullptr,
+         {{tiButtonNext, 110, brPage2}, {tiButtonCancel, 200, brFinish}}, 2, 0},
+        {tiAgreementText, 10, &TPageLayout::AgreementBody, nullptr, &TSetupWizardH::ShowAgreement, &TSetupWizardH::DrawRadio,
+         {{tiButtonBack, 30, brPage1}, {tiButtonNext, 110, brPage3IfAgreed},
+          {tiButtonCancel, 200, brFinish}},
          3, 1},
-        {SReadyText, 11, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
-         {{SButtonBack, 30, brPage2}, {SButtonInstall, 110, brPage4},
-          {SButtonCancel, 200, brFinish}},
+        {tiReadyText, 11, &TPageLayout::Body, &TSetupWizardH::CloseMessengerCopies, nullptr, nullptr,
+         {{tiButtonBack, 30, brPage2}, {tiButtonInstall, 110, brPage4},
+          {tiButtonCancel, 200, brFinish}},
          3, 1},
-        {SFinishedText, 11, &TSetupWizardH::RunInstall, nullptr, nullptr,
-         {{SButtonClose, 200, brFinish}}, 1, 0},
+        {tiFinishedText, 11, &TPageLayout::Body, &TSetupWizardH::RunInstall, nullptr, nullptr,
+         {{tiButtonClose, 200, brFinish}}, 1, 0},
     };
     return rows[page - 1];
 }
 
-TSetupWizardH::TPageLayout TSetupWizardH::LayoutFor(int dpi)
+TSetupWizardH::TPageLayout TSetupWizardH::LayoutFor(int dpi, bool rightToLeft)
 {
-    // Every figure of the pages, as drawn for 96 DPI, scaled here and nowhere else.
+    // Every figure of the pages, as drawn for 96 DPI, scaled here and nowhere else, and
+    // mirrored here and nowhere else.
     const TDpiScale s(dpi);
     TPageLayout layout{};
     layout.Scale = s;
+    layout.RightToLeft = rightToLeft;
+    // The background's hole, 285 wide at (135, 30), its edges scaled.
+    layout.PageWidth = s(135 + 285) - s(135);
     layout.ButtonWidth = s(78);
     layout.ButtonHeight = s(25);
     layout.ButtonTop = s(230);
     layout.CentredOffset = s(44);
     layout.TitleTop = s(0);
+    layout.Title = TRect{0, layout.TitleTop, layout.PageWidth, s(35)};
     layout.Body = s(TRect{10, 35, 280, 200});
+    layout.AgreementBody = s(TRect{10, 35, 280, 69});
     layout.LicenceBox = s(TRect{10, 70, 10 + 270, 70 + 123});
     layout.LicenceFrame = s(TRect{9, 69, 9 + 272, 69 + 125});
     layout.RadioBox = s(TRect{10, 205, 25, 220});
-    layout.AgreeLabelAt = POINT{s(30), s(204)};
+    // Down to the buttons' row: room for two lines of a long label at the floor.
+    layout.AgreeLabel = s(TRect{30, 204, 280, 230});
+    for (TRect TPageLayout::*r : {&TPageLayout::Body, &TPageLayout::AgreementBody,
+                                  &TPageLayout::LicenceBox, &TPageLayout::LicenceFrame,
+                                  &TPageLayout::RadioBox, &TPageLayout::AgreeLabel})
+        layout.*r = layout.Place(layout.*r);
     return layout;
+}
+
+TSetupWizardH::TFittedText TSetupWizardH::FitText(HDC dc, const std::wstring& text,
+                                                  const TRect& room, int points, bool bold,
+                                                  UINT format, const TPageLayout& layout)
+{
+    if (layout.RightToLeft)
+        format |= (format & DT_CENTER ? 0 : DT_RIGHT) | DT_RTLREADING;
+    for (;; --points) {
+        TFittedText fitted{PageFont(layout.Scale.Dpi(), points, bold), format, {}};
+        SelectScope select(dc, fitted.Font.get());
+        RECT r = {room.Left, room.Top, room.Right, room.Bottom};
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
+        if (r.right > room.Right && !(format & DT_SINGLELINE)) {
+            fitted.Format |= DT_EDITCONTROL;
+            r = RECT{room.Left, room.Top, room.Right, room.Bottom};
+            ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                        fitted.Format | DT_CALCRECT);
+        }
+        // The lines measured from the room's left; centred, or right to left ending at its
+        // right, where they are drawn.
+        const int width = r.right - r.left;
+        const int left = format & DT_CENTER ? room.Left + (room.Width() - width) / 2
+                         : layout.RightToLeft ? room.Right - width
+                                              : r.left;
+        fitted.Drawn = TRect{left, r.top, left + width, static_cast<int>(r.bottom)};
+        if ((r.right <= room.Right && r.bottom <= room.Bottom) || points <= kFloorPoints)
+            return fitted;
+    }
+}
+
+TRect TSetupWizardH::DrawFitted(HDC dc, const std::wstring& text, const TRect& room, int points,
+                                bool bold, UINT format, long role)
+{
+    const TFittedText fitted = FitText(dc, text, room, points, bold, format, layout_);
+    SelectScope keepFont(dc, fitted.Font.get());
+    RECT r = {room.Left, room.Top, room.Right, room.Bottom};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, fitted.Format);
+    Drawn(role, text, fitted.Drawn);
+    return fitted.Drawn;
 }
 
 void TSetupWizardH::ChangeDpi(int dpi)
 {
     if (TDpiScale(dpi).Dpi() == layout_.Scale.Dpi())
         return;
-    layout_ = LayoutFor(dpi);
+    layout_ = LayoutFor(dpi, layout_.RightToLeft);
     LoadRadios();
     const int page = page_;
     const bool whole = pageWhole_;
@@ -180,40 +234,37 @@ void TSetupWizardH::Drawn(long role, const std::wstring& text, const TRect& rect
 void TSetupWizardH::DrawTitle()
 {
     const HDC dc = BitmapDC(Image->Bitmap());
-    UniqueHfont titleFont = CalibriFont(layout_.Scale.Dpi(), kTitlePoints, true);
-    SelectScope keepFont(dc, titleFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    const std::wstring title = SWizardTitle;
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &extent);
-    const int left = Width() / 2 - extent.cx / 2;
-    const int top = layout_.TitleTop;
-    ::TextOutW(dc, left, top, title.c_str(), static_cast<int>(title.size()));
+    // One line, centred on the page.
+    DrawFitted(dc, Text(tiWizardTitle), layout_.Title, kTitlePoints, true,
+               DT_SINGLELINE | DT_CENTER | DT_NOCLIP, ROLE_SYSTEM_STATICTEXT);
     ::GdiFlush();
-    Drawn(ROLE_SYSTEM_STATICTEXT, title, TRect{left, top, left + extent.cx, top + extent.cy});
 }
 
 void TSetupWizardH::DrawContent(const TPageRow& row)
 {
     TBitmap32& surface = Image->Bitmap();
     const HDC dc = BitmapDC(surface);
-    UniqueHfont bodyFont = CalibriFont(layout_.Scale.Dpi(), row.BodyPoints, false);
-    SelectScope keepFont(dc, bodyFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kTextColor);
-    RECT bodyRect = {layout_.Body.Left, layout_.Body.Top, layout_.Body.Right, layout_.Body.Bottom};
-    ::DrawTextW(dc, row.Body, -1, &bodyRect, DT_WORDBREAK);
-    RECT bodyDrawn = bodyRect;
-    ::DrawTextW(dc, row.Body, -1, &bodyDrawn, DT_WORDBREAK | DT_CALCRECT);
-    Drawn(ROLE_SYSTEM_STATICTEXT, row.Body,
-          TRect{bodyDrawn.left, bodyDrawn.top, bodyDrawn.right, bodyDrawn.bottom});
+    {
+        const std::wstring body = Text(row.Body);
+        const TRect& room = layout_.*row.Room;
+        const TFittedText fitted =
+            FitText(dc, body, room, row.BodyPoints, false, DT_WORDBREAK, layout_);
+        SelectScope keepFont(dc, fitted.Font.get());
+        RECT bodyRect = {room.Left, room.Top, room.Right, room.Bottom};
+        ::DrawTextW(dc, body.c_str(), static_cast<int>(body.size()), &bodyRect, fitted.Format);
+        Drawn(ROLE_SYSTEM_STATICTEXT, body, fitted.Drawn);
+    }
     if (row.AfterBody)
         (this->*row.AfterBody)();
     for (int i = 0; i < row.ButtonCount; ++i) {
         const int left = row.Buttons[i].Left;
-        AddButton(row.Buttons[i].Caption, left == kCentred ? kCentred : layout_.Scale(left),
-                  layout_.ButtonTop, row.Buttons[i].Role);
+        AddButton(Text(row.Buttons[i].Caption),
+                  left == kCentred ? kCentred : layout_.ButtonLeft(left), layout_.ButtonTop,
+                  row.Buttons[i].Role);
     }
     if (row.AfterButtons) {
         ::GdiFlush();
@@ -246,21 +297,18 @@ void TSetupWizardH::ShowAgreement()
     CreateLicenceBox();
     Agreement->SetBounds(box.Left, box.Top, box.Width(), box.Height());
     Panel->SetBounds(frame.Left, frame.Top, frame.Width(), frame.Height());
+    // The licence is English in every language: it keeps its face and reading order.
     Agreement->SetFont(SFontCalibri, kLicencePoints, kTextColor, layout_.Scale.Dpi());
     RadioHitRect = layout_.RadioBox;
-    // In the body's font, still selected.
-    const std::wstring label = SAgreeLabel;
     const HDC dc = BitmapDC(Image->Bitmap());
-    const POINT at = layout_.AgreeLabelAt;
     const TRect& radio = layout_.RadioBox;
-    ::TextOutW(dc, at.x, at.y, label.c_str(), static_cast<int>(label.size()));
     // For a screen reader the radio and its label are one check box.
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
     agreementItem_ = static_cast<int>(drawn_.size());
-    Drawn(ROLE_SYSTEM_CHECKBUTTON, label,
-          TRect{radio.Left, std::min<int>(radio.Top, at.y), at.x + extent.cx,
-                std::max<int>(radio.Bottom, at.y + extent.cy)});
+    const TRect label = DrawFitted(dc, Text(tiAgreeLabel), layout_.AgreeLabel, kLicencePoints,
+                                   false, DT_WORDBREAK | DT_NOCLIP, ROLE_SYSTEM_CHECKBUTTON);
+    drawn_.back().Rect = TRect{std::min(radio.Left, label.Left), std::min(radio.Top, label.Top),
+                               std::max(radio.Right, label.Right),
+                               std::max(radio.Bottom, label.Bottom)};
     drawn_.back().Shortcut = SAgreeShortcut;
     ShowLicence();
 }
@@ -275,11 +323,14 @@ void TSetupWizardH::CloseMessengerCopies()
 void TSetupWizardH::ShowLicence()
 {
     ResourceStream licence(SResourceLicense, SResourceTypeTxt);
-    // UTF-16LE as stored, the byte-order mark included; an odd last byte is no code unit.
+    // UTF-16LE as stored; an odd last byte is no code unit. The byte-order mark marks the
+    // file, it is no part of the text a reader reads.
     const size_t units = licence.Size() / 2;
     std::wstring text(units, L'\0');
     if (units)
         licence.Read(&text[0], units * 2);
+    if (!text.empty() && text[0] == L'\xFEFF')
+        text.erase(0, 1);
     Agreement->SetText(text);
     Agreement->Show();
     Panel->Show();
@@ -313,7 +364,7 @@ void TSetupWizardH::PaintButtonFace(TBitmap32& face, int faceNumber, const std::
                                     const TRect& area)
 {
     RenderButtonFace(face, &Image->Bitmap(), area, 0, 0, faceNumber, 3, caption, true,
-                     layout_.Scale.Dpi());
+                     layout_.Scale.Dpi(), TextsLanguage());
 }
 
 void TSetupWizardH::PaintButtonFaces()

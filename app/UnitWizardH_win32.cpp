@@ -4,6 +4,7 @@
 
 #include "app/UnitStrings.h"
 #include "app/UnitWizard_win32.h"
+#include "common/Texts_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/InstallRecords_win32.h"
 #include "install/InstallPaths_win32.h"
@@ -73,10 +74,19 @@ void TSetupWizardH::CreateComponents()
 
 void TSetupWizardH::CreateLicenceBox()
 {
+    Agreement->LeftScrollBar = layout_.RightToLeft;
     Panel->Handle();
     // Above the panel, whichever window was made first.
     ::SetWindowPos(Agreement->Handle(), HWND_TOP, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The edit control's own object for screen readers takes its name from the label just
+    // above it in the z-order; this one has no size, so nothing shows.
+    if (!licenceName_)
+        licenceName_ = ::CreateWindowExW(0, L"STATIC", Text(tiLicenceBoxName),
+                                         WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 0, 0, 0, 0,
+                                         Image->Handle(), nullptr, ::GetModuleHandleW(nullptr),
+                                         nullptr);
+    ::SetWindowPos(licenceName_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TSetupWizardH::FormCreate()
@@ -87,7 +97,7 @@ void TSetupWizardH::FormCreate()
     Panel->DoubleBuffered = true;
     Agreement->DoubleBuffered = true;
 
-    layout_ = LayoutFor(WindowDpi(Handle()));
+    layout_ = LayoutFor(WindowDpi(Handle()), TextsRightToLeft());
     RadioOn = std::make_unique<TBitmap32>();
     RadioOn->SetDrawMode(dmBlend);
     RadioOff = std::make_unique<TBitmap32>();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/TextIds.h"
+#include "common/UniqueHandle_win32.h"
 #include "forms/Accessible_win32.h"
 #include "forms/Form_win32.h"
 #include "forms/ImageControl_win32.h"
@@ -46,20 +48,53 @@ public:
     TRect RadioHitRect{};
 
     // The pages' fixed figures at one display scale; at 96 DPI those drawn for 100 %. Fonts
-    // keep their point sizes and are made for the scale's resolution.
+    // keep their point sizes and are made for the scale's resolution. Right to left, every
+    // rectangle and button is mirrored across the page, as a mirrored dialog lays out.
     struct TPageLayout {
         TDpiScale Scale;
+        bool RightToLeft;
+        // The page's width: the background's hole at this scale.
+        int PageWidth;
         int ButtonWidth, ButtonHeight, ButtonTop;
         // A button asked to be centred starts this far left of the image's centre.
         int CentredOffset;
         int TitleTop;
-        TRect Body;
+        // The title's room (the page's width, down to the body); the body's room, page 2's
+        // ending at the licence box's frame.
+        TRect Title, Body, AgreementBody;
         // Page 2: the licence box, the silver panel one pixel around it as its frame, the
-        // radio and its label.
-        TRect LicenceBox, LicenceFrame, RadioBox;
-        POINT AgreeLabelAt;
+        // radio and the room of its label (whose first line starts at the room's top-left,
+        // right to left at its top-right).
+        TRect LicenceBox, LicenceFrame, RadioBox, AgreeLabel;
+        // `r` (already at this scale) mirrored across the page when right to left.
+        TRect Place(const TRect& r) const
+        {
+            return RightToLeft ? TRect{PageWidth - r.Right, r.Top, PageWidth - r.Left, r.Bottom} : r;
+        }
+        // The left edge of a button whose left is `left` at 96 DPI, left to right.
+        int ButtonLeft(int left) const
+        {
+            return RightToLeft ? PageWidth - Scale(left) - ButtonWidth : Scale(left);
+        }
     };
-    static TPageLayout LayoutFor(int dpi);
+    static TPageLayout LayoutFor(int dpi, bool rightToLeft = false);
+    // The smallest size, in points, a page's text steps down to where it does not fit its room.
+    static constexpr int kFloorPoints = 8;
+    // A page's text fitted to its room: the font, the DrawTextW format and where its lines
+    // fall (client coordinates).
+    struct TFittedText {
+        UniqueHfont Font;
+        UINT Format;
+        TRect Drawn;
+    };
+    // `text` in the pages' face for the texts' language at the largest size from `points` down
+    // to kFloorPoints whose lines fit `room` with `format` (DT_WORDBREAK for several lines,
+    // DT_SINGLELINE for one, DT_CENTER centred): where a line would still be wider than the
+    // room, a word too long for it is broken between letters (DT_EDITCONTROL). Right to left,
+    // the lines read right to left and, unless centred, are right-aligned. At the floor the
+    // text is taken as it falls.
+    static TFittedText FitText(HDC dc, const std::wstring& text, const TRect& room, int points,
+                               bool bold, UINT format, const TPageLayout& layout);
     const TPageLayout& Layout() const { return layout_; }
     // Lays the pages out for a display of `dpi` pixels per inch and draws the page shown again
     // at that scale, without its entry steps (no instances closed, no install run); a page an
@@ -134,6 +169,7 @@ protected:
 private:
     std::wstring AccessibleName() override;
     long AccessibleRole() override;
+    bool AccessibleMirrored() override { return layout_.RightToLeft; }
     int AccessibleFocus() override;
     void AccessibleAction(int item) override;
     void CreateComponents();
@@ -146,13 +182,15 @@ private:
     // apart from its drawing), then draws Body in BodyPoints, runs AfterBody, adds the buttons
     // in order and runs AfterButtons (null steps are skipped).
     struct TButtonRow {
-        const wchar_t* Caption;
+        TextId Caption;
         int Left;
         int32_t Role;
     };
     struct TPageRow {
-        const wchar_t* Body;
+        TextId Body;
         int BodyPoints;
+        // The body's room in the layout.
+        TRect TPageLayout::*Room;
         void (TSetupWizardH::*Enter)();
         void (TSetupWizardH::*AfterBody)();
         void (TSetupWizardH::*AfterButtons)();
@@ -166,6 +204,10 @@ private:
     void DrawContent(const TPageRow& row);
     // Records a text drawn on the page as a part a screen reader reads.
     void Drawn(long role, const std::wstring& text, const TRect& rect);
+    // Draws `text` fitted to `room` (FitText, `format`) and records it as read as `role`;
+    // returns where its lines fell.
+    TRect DrawFitted(HDC dc, const std::wstring& text, const TRect& room, int points, bool bold,
+                     UINT format, long role);
     // The pages' own steps.
     void RunInstall();
     void ShowAgreement();
@@ -207,6 +249,9 @@ private:
     bool focusShown_ = false;
     // The install is running: no key acts.
     bool busy_ = false;
+    // The licence box's name for screen readers: a label window of no size just above the box,
+    // where the system's object for an edit control looks for its name.
+    HWND licenceName_ = nullptr;
     // Declared last, so that it goes first: its window is owned by this form's.
     std::unique_ptr<TSetupWizard> background_;
 };

@@ -6,6 +6,7 @@
 
 #include "app/UnitStrings.h"
 #include "common/SystemError_win32.h"
+#include "common/Texts_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
 #include "skin/Fonts_win32.h"
@@ -122,11 +123,11 @@ void TSetupWizard::FormCreate()
     ::SetLastError(0);
     if (::SetWindowLongA(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED) == 0 &&
         ::GetLastError() != 0)
-        throw ECEError(SLayeredNotSupportedA);
+        throw ECEError(tiLayeredNotSupported);
     Bitmap = std::make_unique<TBitmap32>();
     Bitmap->SetDrawMode(dmOpaque);
     Bitmap->SetCombineMode(cmMerge);
-    SetCaption(SBackgroundCaption);
+    SetCaption(Text(tiSetupCaption));
 }
 
 TRect TSetupWizard::Hole() const
@@ -242,10 +243,10 @@ std::vector<TAccessibleItem> TSetupWizard::AccessibleItems()
 {
     TAccessibleItem cross;
     cross.Role = ROLE_SYSTEM_PUSHBUTTON;
-    cross.Name = SButtonClose;
+    cross.Name = Text(tiButtonClose);
     cross.Rect = CloseRect;
     cross.State = STATE_SYSTEM_FOCUSABLE;
-    cross.Action = SActionPress;
+    cross.Action = Text(tiActionPress);
     return {cross};
 }
 

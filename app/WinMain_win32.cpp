@@ -10,6 +10,7 @@
 #include "app/UnitWizard_win32.h"
 #include "common/ProcessStart_win32.h"
 #include "common/SetupCommandLine.h"
+#include "common/Texts_win32.h"
 #include "forms/Application_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "skin/Fonts_win32.h"
@@ -71,7 +72,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             return ExitValue(ExitCode::AlreadyRunning);
         }
     }
-    Application.SetTitle(FromSystemCodePage(SApplicationTitle));
+    Application.SetTitle(Text(tiSetupCaption));
     SetupOutcome outcome(options);
     if (const ExitCode refused = outcome.Start(commandLine); refused != ExitCode::Success)
         return outcome.Finish();

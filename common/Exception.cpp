@@ -186,6 +186,22 @@ std::string FormatArgs(const char* format, va_list caller)
     return out;
 }
 
+Exception::Exception(std::string message, unsigned long systemCode, ErrorCause cause)
+    : Exception(std::move(message), tiNone, {}, {}, systemCode, cause)
+{
+}
+
+Exception::Exception(std::string message, TextId text, std::string first, std::string second,
+                     unsigned long systemCode, ErrorCause cause)
+    : message_(std::move(message)), systemCode_(systemCode), cause_(cause), text_(text),
+      first_(std::move(first)), second_(std::move(second))
+{
+}
+
+Exception::Exception(const Exception& other) = default;
+
+Exception::~Exception() = default;
+
 std::string Format(const char* format, ...)
 {
     va_list args;

@@ -9,7 +9,7 @@ MemorySource Locate(HMODULE module, const char* name, const char* type)
     HGLOBAL handle = info ? ::LoadResource(module, info) : nullptr;
     const void* data = handle ? ::LockResource(handle) : nullptr;
     if (!data)
-        throw EResNotFound(Format("Resource %s not found", name));
+        throw EResNotFound(name);
     return MemorySource(data, ::SizeofResource(module, info));
 }
 }  // namespace

@@ -14,8 +14,9 @@ void SetResourceModule(HMODULE module);
 // A resource the program carries is missing: the program's file is damaged.
 class EResNotFound : public Exception {
 public:
-    explicit EResNotFound(std::string message)
-        : Exception(std::move(message), 0, ErrorCause::Damaged)
+    // "Resource %s not found", naming the resource.
+    explicit EResNotFound(const char* name)
+        : Exception(tiErrResourceNotFound, name, {}, 0, ErrorCause::Damaged)
     {
     }
 };

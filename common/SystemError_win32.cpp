@@ -20,9 +20,8 @@ std::string SystemErrorText(DWORD code)
 }
 
 EOSError::EOSError(DWORD code)
-    : Exception(Format("System Error.  Code: %lu.\n%s", static_cast<unsigned long>(code),
-                       SystemErrorText(code).c_str()),
-                code),
+    : Exception(tiErrSystem, Format("%lu", static_cast<unsigned long>(code)),
+                SystemErrorText(code), code),
       code_(code)
 {
 }

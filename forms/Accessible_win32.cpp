@@ -222,6 +222,8 @@ public:
             return hr;
         const long count = static_cast<long>(items.size());
         long to = kSelf - 1;  // nowhere
+        if (model_->AccessibleMirrored() && (direction == NAVDIR_LEFT || direction == NAVDIR_RIGHT))
+            direction = direction == NAVDIR_LEFT ? NAVDIR_RIGHT : NAVDIR_LEFT;
         switch (direction) {
         case NAVDIR_FIRSTCHILD:
         case NAVDIR_LASTCHILD:

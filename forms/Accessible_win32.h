@@ -31,6 +31,8 @@ public:
     virtual std::vector<TAccessibleItem> AccessibleItems() = 0;
     // The part with the keyboard focus (index into AccessibleItems), -1 for none.
     virtual int AccessibleFocus() { return -1; }
+    // The parts are laid out right to left: the next part in reading order lies to the left.
+    virtual bool AccessibleMirrored() { return false; }
     // Carries out the default action of part `item`, as a click on it does.
     virtual void AccessibleAction(int item) = 0;
 };

@@ -3,8 +3,9 @@
 #include <algorithm>
 
 #include "common/ProgramIcon_win32.h"
+#include "common/MessageText.h"
 #include "common/SystemError_win32.h"
-#include "forms/ErrorText.h"
+#include "common/Texts_win32.h"
 #include "forms/Form_win32.h"
 
 TApplication Application;
@@ -107,11 +108,13 @@ void TApplication::HandleException(const std::exception& error)
 
 void TApplication::ShowException(const std::exception& error)
 {
-    const std::wstring text = FromSystemCodePage(ErrorDisplayText(error.what()));
+    // In the user's language; the error's message stays English for logs.
+    const std::wstring text = WithFullStop(ErrorMessage(error));
     HWND owner = ::GetActiveWindow();
     if (!owner && mainForm_ && mainForm_->HandleAllocated())
         owner = mainForm_->Handle();
-    ::MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(owner, text.c_str(), title_.c_str(),
+                  MB_OK | MB_ICONERROR | (TextsRightToLeft() ? MB_RTLREADING | MB_RIGHT : 0));
 }
 
 void TApplication::Adopt(TForm* form)

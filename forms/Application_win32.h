@@ -50,8 +50,9 @@ public:
     // The general error handler: OnException when set, otherwise ShowException.
     void HandleException(const std::exception& error);
     std::function<void(const std::exception& error)> OnException;
-    // Message box with the error icon and the title as caption; the message as
-    // ErrorDisplayText forms it, converted from the system code page.
+    // Message box with the error icon and the title as caption: the error's text in the
+    // user's language (ErrorMessage), with a full stop at its end (right to left in a language
+    // written so).
     void ShowException(const std::exception& error);
 
     // Every form reports its construction and destruction here.

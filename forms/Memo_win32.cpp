@@ -11,7 +11,7 @@ void TMemo::CreateParams(TCreateParams& params)
     params.ClassName = L"EDIT";
     params.SystemClass = true;
     params.Style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
-    params.ExStyle = 0;  // no border of any kind
+    params.ExStyle = LeftScrollBar ? WS_EX_LEFTSCROLLBAR : 0;  // no border of any kind
 }
 
 void TMemo::SetText(const std::wstring& text)

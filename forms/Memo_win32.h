@@ -15,6 +15,8 @@ public:
     // Font face, size in points at `dpi` pixels per inch (0: the control's screen's) and
     // colour; applied at once.
     void SetFont(const std::string& face, int points, COLORREF color, int dpi = 0);
+    // The scroll bar on the left, as a mirrored dialog has it; read when the window is made.
+    bool LeftScrollBar = false;
 
 protected:
     void CreateParams(TCreateParams& params) override;

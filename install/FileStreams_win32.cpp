@@ -11,23 +11,19 @@ constexpr size_t kMaxIo = 1u << 30;
 
 void RaiseWriteError(unsigned long code)
 {
-    throw EWriteError("Stream write error", code);
+    throw EWriteError(tiErrStreamWrite, {}, {}, code);
 }
 
 void RaiseCannotCreate(const std::wstring& path, unsigned long code)
 {
-    throw EFCreateError(Format("Cannot create file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                               SystemErrorText(code).c_str()),
-                        code);
+    throw EFCreateError(tiErrCannotCreateFile, ToSystemCodePage(path), SystemErrorText(code), code);
 }
 
 FileSource::FileSource(const std::wstring& path)
 {
     const DWORD code = SafeOpen(path, GENERIC_READ, FILE_SHARE_READ, file_);
     if (code != ERROR_SUCCESS)
-        throw EFOpenError(Format("Cannot open file \"%s\". %s", ToSystemCodePage(path).c_str(),
-                                 SystemErrorText(code).c_str()),
-                          code);
+        throw EFOpenError(tiErrCannotOpenFile, ToSystemCodePage(path), SystemErrorText(code), code);
 }
 
 size_t FileSource::Read(void* buffer, size_t size)
@@ -35,7 +31,7 @@ size_t FileSource::Read(void* buffer, size_t size)
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(size < kMaxIo ? size : kMaxIo);
     if (!::ReadFile(file_.get(), buffer, want, &got, nullptr))
-        throw EReadError("Stream read error");
+        throw EReadError(tiErrStreamRead);
     return got;
 }
 

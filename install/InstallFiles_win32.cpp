@@ -21,8 +21,8 @@ namespace {
 void RefuseLinkedFolder(const std::wstring& folder)
 {
     if (CheckFolderNotLink(folder) == kErrorLinkRefused)
-        throw EFolderLinkError(Format("Cannot use folder \"%s\": it is a link to another place",
-                                      ToSystemCodePage(WithoutTrailingSeparators(folder)).c_str()));
+        throw EFolderLinkError(tiErrFolderIsLink,
+                               ToSystemCodePage(WithoutTrailingSeparators(folder)));
 }
 
 // The shared folder is made with its own access list, or given it when it was there already,

@@ -21,7 +21,7 @@ void WriteUninstallEntry()
     // Without the Uninstall key open, a relative create would put the entry at the root of
     // HKEY_CURRENT_USER.
     if (!registry.OpenKey(kUninstallKey, true))
-        throw ERegistryException(Format("Failed to create key %s", kUninstallSubkey));
+        throw ERegistryException(tiErrCreateKey, kUninstallSubkey);
     registry.CreateKey(kUninstallSubkey);
     registry.OpenKey(kUninstallSubkey, true);
     registry.WriteString(kUninstallEntryValues[0], kDisplayName);

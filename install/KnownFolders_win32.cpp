@@ -51,7 +51,6 @@ std::wstring RequireSpecialFolder(int csidl)
 {
     std::wstring path = GetSpecialFolder(csidl);
     if (path.empty())
-        throw ESpecialFolderError(
-            Format("Cannot find the %s folder (CSIDL %d)", FolderTitle(csidl), csidl));
+        throw ESpecialFolderError(tiErrSpecialFolder, FolderTitle(csidl), Format("%d", csidl));
     return path;
 }

@@ -51,7 +51,7 @@ void TRegistry::CreateKey(const std::string& key)
     const LONG rc = ::RegCreateKeyExA(base, relative.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                       access_, nullptr, created.receive(), nullptr);
     if (rc != ERROR_SUCCESS)
-        throw ERegistryException(Format("Failed to create key %s", key.c_str()), rc);
+        throw ERegistryException(tiErrCreateKey, key, {}, rc);
 }
 
 void TRegistry::WriteValue(const std::string& name, DWORD type, const void* data, DWORD size)
@@ -60,7 +60,7 @@ void TRegistry::WriteValue(const std::string& name, DWORD type, const void* data
                                                 static_cast<const BYTE*>(data), size)
                              : ERROR_INVALID_HANDLE;
     if (rc != ERROR_SUCCESS)
-        throw ERegistryException(Format("Failed to set data for '%s'", name.c_str()), rc);
+        throw ERegistryException(tiErrSetData, name, {}, rc);
     LogCodePageLine("Registry value written: " + key_ + "\\" + name);
 }
 

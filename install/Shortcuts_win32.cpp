@@ -55,7 +55,7 @@ bool WriteShortcut(const std::wstring& target, ShortcutLocation location,
                                   GuidText(CLSID_ShellLink).c_str()));
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.receiveVoid())))
-        throw EIntfCastError("Interface not supported");
+        throw EIntfCastError(tiErrInterfaceNotSupported);
 
     link->SetPath(target.c_str());
     link->SetArguments(arguments.c_str());

@@ -6,9 +6,11 @@
 
 #include "common/UniqueInflate.h"
 
-// A stream the installer carries that zlib rejects is damaged (memory aside).
+// A stream the installer carries that zlib rejects is damaged (memory aside); the user is
+// told so with zlib's word for the damage.
 EZlibError::EZlibError(int code)
-    : Exception(zError(code), 0, code == Z_MEM_ERROR ? ErrorCause::System : ErrorCause::Damaged),
+    : Exception(zError(code), tiErrDamagedData, zError(code), {}, 0,
+                code == Z_MEM_ERROR ? ErrorCause::System : ErrorCause::Damaged),
       code_(code)
 {
 }

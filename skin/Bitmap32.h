@@ -35,6 +35,9 @@ struct TFont32 {
     TColor32 Color = 0xFF000000;
     // The resolution the points are for; 0: the drawing device's own.
     int PixelsPerInch = 0;
+    // The language of the texts drawn (a Windows language id), which may call for another face
+    // (CreatePointFont); 0: none in particular.
+    uint16_t Language = 0;
 };
 
 class EBitmapError : public Exception {

@@ -52,9 +52,18 @@ FaceLayout ComputeFaceLayout(int face, int32_t faceWidth, int shadowTextWidth, i
 // composed over transparent black; otherwise over the rectangle `area` of `background` (a null
 // background counts as transparent). A face number other than 1..3 draws no picture, and with it
 // nothing at all. At `dpi` the face picture, the caption's font, its offsets and the shadow's
-// softness are those of that display scale. Raises the PNG loader's errors when the face
-// picture can't be loaded, and EBitmapError when GDI fails.
+// softness are those of that display scale. The caption is in `language` (a Windows language
+// id, 0 for none in particular: the font's face may follow it, CreatePointFont) and steps down
+// from the caption size towards kCaptionFloorSize until it fits the face with its shadow.
+// Raises the PNG loader's errors when the face picture can't be loaded, and EBitmapError when
+// GDI fails.
 void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const TRect& area, int x, int y,
                       int face, int captionIndex, const std::wstring& caption, bool transparentBackground,
-                      int dpi = 96);
+                      int dpi = 96, uint16_t language = 0);
+constexpr int kCaptionFloorSize = 8;
+// The caption's size on a face `faceWidth` pixels wide: the caption size, or less down to
+// kCaptionFloorSize until the caption fits between the face's edges with its shadow and the
+// pressed face's offset. Leaves `probe`'s font the caption font at that size.
+int FitCaption(TBitmap32& probe, const std::wstring& caption, int faceWidth, int dpi,
+               uint16_t language);
 #endif

@@ -13,19 +13,32 @@ void PrepareTemporary(TBitmap32& bitmap)
     bitmap.SetCombineMode(cmMerge);
 }
 
-void SetCaptionFont(TBitmap32& bitmap, int dpi)
+void SetCaptionFont(TBitmap32& bitmap, int dpi, int size, uint16_t language)
 {
     bitmap.Font.Name = kCaptionFontName;
-    bitmap.Font.Size = kCaptionFontSize;
+    bitmap.Font.Size = size;
     bitmap.Font.Style = kCaptionFontStyle;
     bitmap.Font.PixelsPerInch = dpi;
+    bitmap.Font.Language = language;
 }
 
 }  // namespace
 
+int FitCaption(TBitmap32& probe, const std::wstring& caption, int faceWidth, int dpi,
+               uint16_t language)
+{
+    const int room = faceWidth - TDpiScale(dpi)(6);
+    int size = kCaptionFontSize;
+    for (;; --size) {
+        SetCaptionFont(probe, dpi, size, language);
+        if (size <= kCaptionFloorSize || MeasureText(probe, caption) <= room)
+            return size;
+    }
+}
+
 void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const TRect& area, int x, int y,
                       int face, int captionIndex, const std::wstring& caption, bool transparentBackground,
-                      int dpi)
+                      int dpi, uint16_t language)
 {
     const std::wstring text = ChooseCaption(captionIndex, caption);
     TBitmap32 picture, composite, shadow;
@@ -45,9 +58,8 @@ void RenderButtonFace(TBitmap32& destination, const TBitmap32* background, const
 
     shadow.Resize(composite.Width(), composite.Height());
     shadow.FillAll(0);
-    SetCaptionFont(composite, dpi);
-    SetCaptionFont(shadow, dpi);
-
+    SetCaptionFont(shadow, dpi, FitCaption(composite, text, composite.Width(), dpi, language),
+                   language);
     const int shadowWidth = MeasureText(shadow, text);
     const int captionWidth = MeasureText(composite, text);
     const FaceLayout layout = ComputeFaceLayout(face, composite.Width(), shadowWidth, captionWidth, dpi);

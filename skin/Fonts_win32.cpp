@@ -2,18 +2,45 @@
 
 #include "common/CodePage_win32.h"
 
-UniqueHfont CreatePointFont(const std::string& face, int points, int dpi, uint8_t style,
-                            DWORD quality)
+const char* ScriptFace(const char* face, LANGID language, BYTE* charset)
 {
+    // Faces of Windows 7 and later that carry the script and Latin letters as well (product
+    // names stay in Latin letters in every language). Calibri carries Latin and Cyrillic.
+    struct Row {
+        BYTE Language;
+        BYTE Charset;
+        const char* Face;
+    };
+    static constexpr Row rows[] = {
+        {LANG_JAPANESE, SHIFTJIS_CHARSET, "Meiryo UI"},
+        {LANG_CHINESE, GB2312_CHARSET, "Microsoft YaHei"},
+        {LANG_ARABIC, ARABIC_CHARSET, "Tahoma"},
+    };
+    BYTE set = DEFAULT_CHARSET;
+    for (const Row& row : rows)
+        if (row.Language == PRIMARYLANGID(language)) {
+            face = row.Face;
+            set = row.Charset;
+        }
+    if (charset)
+        *charset = set;
+    return face;
+}
+
+UniqueHfont CreatePointFont(const std::string& face, int points, int dpi, uint8_t style,
+                            DWORD quality, LANGID language)
+{
+    BYTE charset;
+    const char* name = ScriptFace(face.c_str(), language, &charset);
     LOGFONTW lf = {};
     lf.lfHeight = -::MulDiv(points, dpi, 72);
     lf.lfWeight = (style & fsBold) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (style & fsItalic) ? TRUE : FALSE;
     lf.lfUnderline = (style & fsUnderline) ? TRUE : FALSE;
     lf.lfStrikeOut = (style & fsStrikeOut) ? TRUE : FALSE;
-    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfCharSet = charset;
     lf.lfQuality = static_cast<BYTE>(quality);
-    lstrcpynW(lf.lfFaceName, FromSystemCodePage(face).c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, FromSystemCodePage(name).c_str(), LF_FACESIZE);
     return UniqueHfont(::CreateFontIndirectW(&lf));
 }
 

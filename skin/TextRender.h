@@ -30,8 +30,9 @@ int32_t ScratchSide(int32_t extent, int factor);
 void ReduceCoverage(const TBitmap32& scratch, int factor, TColor32 color, TBitmap32& result);
 
 #ifdef _WIN32
-// The width in pixels of `text` in `bitmap.Font`, measured on the text converted to the system
-// code page, at the logical resolution of the bitmap's device context. 0 for an empty text.
+// The width in pixels of `text` in `bitmap.Font` (its UTF-16 letters as drawn, whatever the
+// system code page), at the logical resolution of the bitmap's device context. 0 for an empty
+// text.
 int MeasureText(TBitmap32& bitmap, const std::wstring& text);
 
 // Draws `text` with its top-left at (x, y) of `bitmap` in `color`, anti-aliased by `level`

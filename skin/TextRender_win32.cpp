@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "common/CodePage_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
 #include "skin/Fonts_win32.h"
@@ -37,7 +36,8 @@ private:
 UniqueHfont CreateGdiFont(const TFont32& font, int scale, HDC dc, DWORD quality)
 {
     const int dpi = font.PixelsPerInch > 0 ? font.PixelsPerInch : ::GetDeviceCaps(dc, LOGPIXELSY);
-    UniqueHfont handle = CreatePointFont(font.Name, font.Size, dpi * scale, font.Style, quality);
+    UniqueHfont handle =
+        CreatePointFont(font.Name, font.Size, dpi * scale, font.Style, quality, font.Language);
     if (!handle)
         throw EBitmapError("Can't create the font " + font.Name);
     return handle;
@@ -53,15 +53,16 @@ void RequireSelected(const SelectScope& scope)
 
 int MeasureText(TBitmap32& bitmap, const std::wstring& text)
 {
-    const std::string narrow = ToSystemCodePage(text);
-    if (narrow.empty())
+    if (text.empty())
         return 0;
     MeasuringDc dc(bitmap);
     UniqueHfont font = CreateGdiFont(bitmap.Font, 1, dc.get(), DEFAULT_QUALITY);
     SelectScope select(dc.get(), font.get());
     RequireSelected(select);
+    // The text as drawn: a caption in a language other than the system code page's measures
+    // its own letters, not the question marks the code page would make of them.
     SIZE extent{0, 0};
-    if (!::GetTextExtentPoint32A(dc.get(), narrow.data(), static_cast<int>(narrow.size()), &extent))
+    if (!::GetTextExtentPoint32W(dc.get(), text.data(), static_cast<int>(text.size()), &extent))
         return 0;
     return extent.cx;
 }
@@ -76,11 +77,12 @@ struct CoverageKey {
     uint8_t Style = 0;
     int Dpi = 0;
     int Level = 0;
+    uint16_t Language = 0;
 
     bool operator==(const CoverageKey& o) const
     {
         return Text == o.Text && Font == o.Font && Size == o.Size && Style == o.Style &&
-               Dpi == o.Dpi && Level == o.Level;
+               Dpi == o.Dpi && Level == o.Level && Language == o.Language;
     }
 };
 
@@ -162,7 +164,7 @@ void RenderAntialiasedText(TBitmap32& bitmap, int x, int y, const std::wstring& 
         return;
     const int s = ClampTextLevel(level);
     const TFont32& f = bitmap.Font;
-    CoverageKey key{text, f.Name, f.Size, f.Style, f.PixelsPerInch, s};
+    CoverageKey key{text, f.Name, f.Size, f.Style, f.PixelsPerInch, s, f.Language};
     if (key.Dpi <= 0)
         key.Dpi = ::GetDeviceCaps(MeasuringDc(bitmap).get(), LOGPIXELSY);
 

@@ -4,29 +4,17 @@
 
 #include "common/MessageText.h"
 #include "common/SystemError_win32.h"
-
-const wchar_t* const kConfirmText =
-    L"Do you want to remove Marlowind instant messenger and all of its components from your "
-    L"computer?";
-const wchar_t* const kRemovedText =
-    L"Marlowind instant messenger and all of its components were removed from your computer.";
-
-const wchar_t* const kAlreadyRunningText =
-    L"Marlowind setup or its uninstaller is already running. Nothing was removed.\n\nWait until "
-    L"it has ended, then run the uninstaller again.";
+#include "common/Texts_win32.h"
 
 std::wstring InvalidSwitchText(const std::wstring& argument)
 {
-    return L"The uninstaller does not know the switch \"" + argument +
-           L"\". Nothing was removed.\n\nTo remove Marlowind instant messenger without questions, "
-           L"run the uninstaller with /S.";
+    return TextWith(tiUninstallInvalidSwitch, argument);
 }
 
 std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool entryKept)
 {
-    std::wstring text =
-        L"Marlowind instant messenger was not removed completely. These items could not be "
-        L"removed:\n\n";
+    std::wstring text = Text(tiUninstallIncomplete);
+    text += L"\n\n";
     for (const RemovalFailure& f : failures) {
         text += DescribeItem(f.Item);
         const std::string reason = WithoutFullStop(SystemErrorText(f.Error));
@@ -35,8 +23,7 @@ std::wstring FailureReport(const std::vector<RemovalFailure>& failures, bool ent
         text += L"\n";
     }
     if (entryKept)
-        text += L"\nThe uninstaller and its entry in the list of programs were kept.\n";
-    text += L"\nClose the programs that may be using them and run the uninstaller again, or "
-            L"delete them yourself.";
+        text += std::wstring(L"\n") + Text(tiUninstallEntryKept) + L"\n";
+    text += std::wstring(L"\n") + Text(tiUninstallAdvice);
     return text;
 }

@@ -10,14 +10,15 @@
 #include "common/ProductFacts.h"
 #include "common/UniqueHandle_win32.h"
 #include "common/ProgramIcon_win32.h"
+#include "common/Texts_win32.h"
 #include "uninstall/InstallationItems_win32.h"
 #include "uninstall/SelfRemoval_win32.h"
 #include "uninstall/UninstallTexts_win32.h"
 #include "uninstall/UninstallOptions_win32.h"
 
 namespace {
-// Where a run's outcome goes: boxes for a person, nothing at all for a silent run, which only
-// returns its code.
+// Where a run's outcome goes: boxes for a person, in the user's language, nothing at all for a
+// silent run, which only returns its code.
 class Outcome {
 public:
     explicit Outcome(bool silent) : silent_(silent) {}
@@ -26,12 +27,14 @@ public:
     {
         if (silent_)
             return IDOK;
+        const wchar_t* caption = Text(tiUninstallCaption);
         // One owner for the boxes of this object: the taskbar shows its button with the
         // program's icon, and it goes with the object.
         if (!owner_)
-            owner_.emplace(kUninstallCaption);
-        return ::MessageBoxW(owner_->Handle(), text.c_str(), kUninstallCaption,
-                             type | MB_SETFOREGROUND);
+            owner_.emplace(caption);
+        if (TextsRightToLeft())
+            type |= MB_RTLREADING | MB_RIGHT;
+        return ::MessageBoxW(owner_->Handle(), text.c_str(), caption, type | MB_SETFOREGROUND);
     }
 
 private:
@@ -45,13 +48,13 @@ int RemoveAndReport(const Outcome& outcome, const std::wstring& stageFolder)
         bool leftToRestart = false;
         const std::vector<RemovalFailure> failures = RemoveInstallation(stageFolder, &leftToRestart);
         if (failures.empty()) {
-            outcome.Show(kRemovedText, MB_OK | MB_ICONINFORMATION);
+            outcome.Show(Text(leftToRestart ? tiUninstallRestartNeeded : tiUninstallRemoved),
+                         MB_OK | MB_ICONINFORMATION);
             return ExitValue(leftToRestart ? ExitCode::RestartNeeded : ExitCode::Success);
         }
         outcome.Show(FailureReport(failures, UninstallEntryKept()), MB_OK | MB_ICONWARNING);
     } catch (const std::exception& e) {
-        outcome.Show(L"Marlowind instant messenger could not be removed.\n\n" +
-                         WithFullStop(FromSystemCodePage(e.what())),
+        outcome.Show(Text(tiUninstallFailed) + (L"\n\n" + WithFullStop(ErrorMessage(e))),
                      MB_OK | MB_ICONERROR);
     }
     return ExitValue(ExitCode::Failed);
@@ -97,12 +100,12 @@ int RunUninstaller(const wchar_t* commandLine)
     bool otherRuns = false;
     const UniqueHandle run = ClaimTheRun(otherRuns);
     if (otherRuns) {
-        Outcome(options.Silent).Show(kAlreadyRunningText, MB_OK | MB_ICONWARNING);
+        Outcome(options.Silent).Show(Text(tiUninstallAlreadyRunning), MB_OK | MB_ICONWARNING);
         return ExitValue(ExitCode::AlreadyRunning);
     }
     // The question's window is gone before the wait for the second stage.
     if (!options.Silent &&
-        Outcome(false).Show(kConfirmText, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        Outcome(false).Show(Text(tiUninstallConfirm), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return ExitValue(ExitCode::Cancelled);
     const SecondStage second = StartSecondStage(options.Silent);
     if (second.Process)

@@ -4,6 +4,7 @@ pointer, screenshots tell the pages apart, and a small checker program inside th
 windows, processes, links and registry values. One scenario per run (see SCENARIOS)."""
 import argparse
 import os
+import re
 import select
 import shutil
 import statistics
@@ -26,6 +27,35 @@ WALL_W, WALL_H = 446, 365
 DRAG_SPOT = (200, 15)
 CLOSE_SPOT = (407, 21)
 OPAQUE_SPOT = (60, 250)
+
+
+# The display languages of the text tables, as LANG names them for Wine.
+LANGUAGES = {"en": "en_US.UTF-8", "de": "de_DE.UTF-8", "fr": "fr_FR.UTF-8", "es": "es_ES.UTF-8",
+             "pt-BR": "pt_BR.UTF-8", "ru": "ru_RU.UTF-8", "tr": "tr_TR.UTF-8",
+             "ja": "ja_JP.UTF-8", "zh-CN": "zh_CN.UTF-8", "ar": "ar_SA.UTF-8"}
+RIGHT_TO_LEFT = ("ar",)
+
+
+def language_tag(lang):
+    """The table a LANG picks, as the programs pick it: its language and region's, else its
+    language's, else English (None: English)."""
+    name = (lang or "").split(".")[0].replace("_", "-")
+    for candidate in (name, name.split("-")[0]):
+        for tag in LANGUAGES:
+            if tag == candidate or LANGUAGES[tag].split(".")[0].replace("_", "-") == candidate:
+                return tag
+    return "pt-BR" if name.startswith("pt") else "en"
+
+
+def texts(source, tag):
+    """The text table of language `tag` (resources/lang/<tag>.tsv): id -> text."""
+    table = {}
+    for line in open(os.path.join(source, "resources", "lang", tag + ".tsv"), encoding="utf-8"):
+        line = line.rstrip("\n")
+        if line and not line.startswith("#") and "\t" in line:
+            key, text = line.split("\t", 1)
+            table[key] = text.replace("\\n", "\n")
+    return table
 
 
 # Exit codes of the installer (common/ExitCodes.h) as wine's own exit status gives them: their
@@ -113,10 +143,6 @@ class Session:
         # The display language of the session's programs, as a user's session sets it: Wine
         # takes it from LANG.
         self.lang = getattr(args, "lang", None)
-        if self.lang:
-            self.env["LANG"] = self.lang
-            for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE"):
-                self.env.pop(name, None)
         self.xvfb = None
         # The display scale the prefix is set to (set_dpi); figures below are scaled to it.
         self.dpi = 96
@@ -131,7 +157,23 @@ class Session:
         self.installer = None
         self.checker_proc = None
         self.folders = {}
+        self.set_language(language_tag(self.lang), restart=False)
         self.keep_server()
+
+    def set_language(self, tag, restart=True):
+        """The display language of the session's programs from now on, the table `tag`'s (Wine
+        reads it from LANG when its server starts; --lang's LANG when given): the wizard's
+        texts, its caption and its direction follow."""
+        self.lang_tag = tag
+        self.env["LANG"] = self.lang if self.lang and tag == language_tag(self.lang) \
+            else LANGUAGES[tag]
+        for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE"):
+            self.env.pop(name, None)
+        self.texts = texts(self.source, tag)
+        self.rtl = tag in RIGHT_TO_LEFT
+        if restart:
+            self.stop_wine()
+
 
     def lang_label(self):
         return ", " + self.lang if self.lang else ""
@@ -142,6 +184,17 @@ class Session:
 
     def scp(self, point):
         return tuple(self.sc(v) for v in point)
+
+    def page_point(self, point):
+        """A point of the page at 96 DPI at the session's scale; right to left, mirrored across
+        the page as the wizard mirrors its layout."""
+        x, y = self.scp(point)
+        return (self.page_size()[0] - 1 - x if self.rtl else x, y)
+
+    def button_left(self, x):
+        """Where the button whose left is `x` at 96 DPI starts on the page."""
+        left = self.sc(x)
+        return self.page_size()[0] - left - self.sc(BUTTON_W) if self.rtl else left
 
     def page_size(self):
         """The page (the background's hole) at the session's scale: its edges scaled."""
@@ -186,7 +239,8 @@ class Session:
         return self.window_geometry("SetupWizardH", self.page_size()[0])
 
     def background(self):
-        return self.window_geometry("Marlowind setup", self.sc(WALL_W))
+        # Titled with the caption of the session's language.
+        return self.window_geometry(re.escape(self.texts["SetupCaption"]), self.sc(WALL_W))
 
     def press(self, x, y, button=1):
         self.xdotool("mousemove", x, y)
@@ -199,6 +253,11 @@ class Session:
         time.sleep(0.05)
         self.xdotool("mouseup", button)
         time.sleep(0.1)
+
+    def click_spot(self, point, button=1):
+        """Clicks a spot of the page given at 96 DPI, at its place at the session's scale and
+        direction."""
+        self.click_page(*self.page_point(point), button=button)
 
     def click_page(self, x, y, button=1):
         fx, fy, _, _ = self.foreground()
@@ -219,7 +278,7 @@ class Session:
         return self.page_state()["page_pixels"] == before
 
     def click_button(self, name, button=1):
-        self.click_page(self.sc(BUTTON_X[name]) + self.sc(BUTTON_W) // 2,
+        self.click_page(self.button_left(BUTTON_X[name]) + self.sc(BUTTON_W) // 2,
                         self.sc(BUTTON_Y) + self.sc(BUTTON_H) // 2, button)
 
     def key(self, *keys):
@@ -252,14 +311,17 @@ class Session:
         sc = self.sc
 
         def coloured(x, y):
-            r, g, b = image.pixel(fx + sc(x), fy + sc(y))
+            px, py = self.page_point((x, y))
+            r, g, b = image.pixel(fx + px, fy + py)
             return max(r, g, b) - min(r, g, b) > 40 or max(r, g, b) < 160
 
         # Rows above and below the caption: the face's own colour.
         buttons = tuple(x for x in (30, 110, 200)
                         if sum(coloured(x + dx, BUTTON_Y + dy) for dx in range(10, 68, 4)
                                for dy in (4, 21)) > 20)
-        licence = image.pixel(fx + sc(9), fy + sc(120)) == (192, 192, 192)
+        # The panel's frame left of the licence box (right of it, right to left).
+        frame = self.page_point((9, 120))
+        licence = image.pixel(fx + frame[0], fy + frame[1]) == (192, 192, 192)
         radio = coloured(*RADIO)
         page = {(110, 200): 1, (30, 110, 200): 3 if not licence else 2, (200,): 4, (): 0}.get(buttons)
         return {"page": page, "buttons": buttons, "licence": licence, "radio_on": radio,
@@ -588,7 +650,7 @@ def scenario_happy(s):
     s.check_pair()
     mine, _ = s.installer_windows()
     on_taskbar = [w for w in mine if w[3] == "1" and w[4] == "0" and not int(w[5], 16) & 0x80]
-    check([w[11] for w in on_taskbar] == ["Marlowind setup"],
+    check([w[11] for w in on_taskbar] == [s.texts["SetupCaption"]],
           "one taskbar window titled Marlowind setup, got %s" % [w[11] for w in on_taskbar])
     for w in mine:
         if w[10] in ("TSetupWizardH", "TSetupWizard"):
@@ -603,7 +665,7 @@ def scenario_happy(s):
     time.sleep(1.0)
     check(s.page_state()["page"] == 2, "Next without agreement stays on page 2")
     for want in (True, False, True):
-        s.click_page(*RADIO)
+        s.click_spot(RADIO)
         wait_for(lambda: s.page_state()["radio_on"] == want, 5, "radio %s" % want)
     s.screenshot("page2-agreed")
     s.click_button("back")
@@ -636,7 +698,7 @@ def scenario_cancel(s):
             s.click_button("next")
             s.wait_page(2)
         if page == 3:
-            s.click_page(*RADIO)
+            s.click_spot(RADIO)
             wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
             s.click_button("next")
             s.wait_page(3, timeout=30)
@@ -652,7 +714,7 @@ def scenario_pointer(s):
     # A right-button click works as a left one, on buttons and on the radio.
     s.click_button("next", button=3)
     s.wait_page(2)
-    s.click_page(*RADIO, button=3)
+    s.click_spot(RADIO, button=3)
     wait_for(lambda: s.page_state()["radio_on"], 5, "radio toggled by the right button")
     s.click_button("next")
     s.wait_page(3, timeout=30)
@@ -778,7 +840,7 @@ def start_and_press_install(s, exe=None):
     s.start_installer(exe)
     s.click_button("next")
     s.wait_page(2)
-    s.click_page(*RADIO)
+    s.click_spot(RADIO)
     wait_for(lambda: s.page_state()["radio_on"], 5, "agreement")
     s.click_button("next")
     s.wait_page(3, timeout=30)
@@ -801,7 +863,7 @@ def expect_error_then_close(s, shot, wanted, code=EXIT_FAILED):
     message."""
     box, texts = wait_for(lambda: error_box(s), 60, "the error message box", 0.5)
     s.screenshot(shot)
-    check(box[11] == "Marlowind setup", "message box caption %r" % box[11])
+    check(box[11] == s.texts["SetupCaption"], "message box caption %r" % box[11])
     message = [t for t in texts if wanted(t)]
     check(message, "message box texts %r" % texts)
     print("error shown:", message[0])
@@ -920,11 +982,13 @@ def startup_programs(s):
 
     def floor_closed(proc):
         proc.wait(20)
-    programs = [StartupProgram("first page", s.installer_exe, "Marlowind setup",
+    # The background is titled in the session's language.
+    title = re.escape(s.texts["SetupCaption"])
+    programs = [StartupProgram("first page", s.installer_exe, title,
                                s.scp(CLOSE_SPOT), wizard_closed)]
     if s.baseline:
         programs.append(StartupProgram("first page (%s)" % os.path.basename(os.path.dirname(
-            s.baseline)), s.baseline, "Marlowind setup", s.scp(CLOSE_SPOT), wizard_closed))
+            s.baseline)), s.baseline, title, s.scp(CLOSE_SPOT), wizard_closed))
     middle = (s.sc(WALL_W) // 2, s.sc(WALL_H) // 2)
     for label, exe, window in FLOORS:
         programs.append(StartupProgram(label, os.path.join(floors, exe), window, middle,
@@ -1147,7 +1211,7 @@ def scale_run(s, dpi):
     s.wait_page(1, save="scale%d-page1" % dpi)
     s.click_button("next")
     s.wait_page(2)
-    s.click_page(*s.scp(RADIO))
+    s.click_spot(RADIO)
     wait_for(lambda: s.page_state()["radio_on"], 5, "%d DPI: the radio agreed" % dpi)
     s.wait_page(2, save="scale%d-page2" % dpi)
     s.click_button("back")

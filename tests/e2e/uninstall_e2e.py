@@ -36,9 +36,10 @@ def boxes(s):
     for line in probe(s, "boxes").splitlines():
         f = line.split("\t")
         if f[0] == "box" and len(f) >= 4:
-            found.append({"pid": f[1], "hwnd": f[2], "title": f[3], "items": []})
+            found.append({"pid": f[1], "hwnd": f[2], "title": f[3], "items": [], "ids": []})
         elif f[0] == "item" and found and len(f) >= 8:
             found[-1]["items"].append((f[2], tuple(int(x) for x in f[3:7]), f[7]))
+            found[-1]["ids"].append(int(f[8]) if len(f) > 8 else 0)
     return found
 
 
@@ -46,10 +47,10 @@ def box_text(box):
     return " | ".join(t for c, _, t in box["items"] if c.lower() == "static" and t)
 
 
-def wait_box(s, predicate, what, timeout=60):
+def wait_box(s, predicate, what, timeout=60, caption=CAPTION):
     def ready():
         for b in boxes(s):
-            if b["title"] == CAPTION and predicate(b):
+            if b["title"] == caption and predicate(b):
                 return b
         return None
     box = wait_for(ready, timeout, what, 0.5)
@@ -66,6 +67,17 @@ def click_box_button(s, box, label):
             s.release(x, y)
             return
     raise Failure("no button %r in the box %r" % (label, [i[2] for i in box["items"]]))
+
+
+def click_box_id(s, box, control):
+    """Clicks the box's button whose control id is `control` (IDOK 1, IDYES 6, IDNO 7): its
+    caption is in the box's language."""
+    for (cls, (l, t, r, b), text), id_ in zip(box["items"], box["ids"]):
+        if cls.lower() == "button" and id_ == control:
+            s.press((l + r) // 2, (t + b) // 2)
+            s.release((l + r) // 2, (t + b) // 2)
+            return
+    raise Failure("no button %d in the box %r" % (control, box["items"]))
 
 
 def install_with_wizard(s):
@@ -595,6 +607,100 @@ def scenario_winget_switches(s):
     print("the manifest's switches %r install in %.1f s, the log at %s" % (command, took, log))
 
 
+def wizard_pages(s, shot):
+    """The whole wizard in the session's language and display scale, every page kept as
+    <shot>-page<n>: Next, the radio, Next, Install, Close; the installed messenger runs."""
+    s.start_installer()
+    s.check_pair()
+    s.wait_page(1, save=shot + "-page1")
+    s.click_button("next")
+    s.wait_page(2)
+    s.click_spot(harness.RADIO)
+    wait_for(lambda: s.page_state()["radio_on"], 5, "the radio agreed")
+    s.wait_page(2, save=shot + "-page2")
+    s.click_button("next")
+    s.wait_page(3, timeout=30, save=shot + "-page3")
+    s.click_button("install")
+    s.wait_page(4, timeout=120, save=shot + "-page4")
+    s.click_button("close")
+    check(s.wait_exit() == 0, "the installer ended with exit code 0")
+    s.installer = None
+    wait_for(lambda: s.running(messenger(s)), 30, "the installed messenger", 0.5)
+
+
+def installed_names(s):
+    """The installation's files with their bytes and the links' folders' names: what an install
+    in another language must leave exactly as the first did."""
+    names = harness.installed_files(s)
+    for folder in ("{DESKTOP}", "{PROGRAMS}", "{PROGRAMS}\\Marlowind"):
+        path = s.host_path(expand(s, folder))
+        names[folder] = sorted(e for e in os.listdir(path) if "marlowind" in e.lower() or
+                               folder.endswith("Marlowind"))
+    return names
+
+
+def uninstall_in_language(s, shot):
+    """The installed uninstaller in the session's language: its question and outcome read in
+    that language (kept as <shot>-question and -outcome); Yes removes everything."""
+    caption = s.texts["UninstallCaption"]
+    process = subprocess.Popen(["wine", uninstall_string(s)], env=s.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    box = wait_box(s, lambda b: 6 in b["ids"], "the question in %s" % s.lang, caption=caption)
+    check(s.texts["UninstallConfirm"] in box_text(box), "the question: %r" % box_text(box))
+    s.screenshot(shot + "-question")
+    click_box_id(s, box, 6)
+    process.wait(30)
+    final = wait_box(s, lambda b: 1 in b["ids"], "the outcome in %s" % s.lang, timeout=120,
+                     caption=caption)
+    check(box_text(final) == s.texts["UninstallRemoved"], "the outcome: %r" % box_text(final))
+    s.screenshot(shot + "-outcome")
+    click_box_id(s, final, 1)
+    wait_for(lambda: not any(b["hwnd"] == final["hwnd"] for b in boxes(s)), 20,
+             "the outcome box to close", 0.5)
+    wait_for(lambda: not [p for p in s.processes() if "marlowinduninstall." in p[2].lower()], 30,
+             "the uninstaller's copy to end", 0.5)
+    left = installation_left(s)
+    check(not left, "left behind in %s:\n  %s" % (s.lang, "\n  ".join(left)))
+
+
+def languages_run(s, tags, dpi=96):
+    """The wizard in each language of `tags` at `dpi`: every page kept as
+    lang-<tag>[-<dpi>]-page<n>; each install leaves what the table of an install says
+    (expected_install.tsv) and the same names and bytes as the run's first, replacing the one
+    before; in German, Japanese and Arabic (at 96 DPI) the uninstaller then asks and reports in
+    the language and removes it all."""
+    if dpi != 96:
+        harness.set_dpi(s, dpi)
+    reset_install(s)
+    first = None
+    for tag in tags:
+        s.set_language(tag)
+        wizard_pages(s, "lang-" + tag + ("" if dpi == 96 else "-%d" % dpi))
+        harness.check_expected_install(s)
+        names = installed_names(s)
+        first = first or names
+        check(names == first, "%s installed other names or bytes than %s: %s" % (
+            tag, tags[0], sorted(k for k in set(names) | set(first) if names.get(k) != first.get(k))))
+        print("%s at %d DPI: every page shown, the installation as in English" % (tag, dpi))
+        if dpi == 96 and tag in ("de", "ja", "ar"):
+            uninstall_in_language(s, "uninstall-" + tag)
+            print("%s: the uninstaller asked and reported in its language" % tag)
+
+
+# The languages in three runs of a few minutes each: English and the Latin ones of western
+# Europe and Brazil; Turkish and the languages of other scripts; Japanese and Arabic at 200 %.
+def scenario_languages(s):
+    languages_run(s, ("en", "de", "fr", "es", "pt-BR"))
+
+
+def scenario_languages_scripts(s):
+    languages_run(s, ("tr", "ru", "ja", "zh-CN", "ar"))
+
+
+def scenario_languages_200(s):
+    languages_run(s, ("ja", "ar"), dpi=192)
+
+
 SCENARIOS = {"uninstall_no": scenario_uninstall_no,
              "uninstall_quiet": scenario_uninstall_quiet,
              "winget_switches": scenario_winget_switches, "uninstall_yes": scenario_uninstall_yes,
@@ -602,7 +708,9 @@ SCENARIOS = {"uninstall_no": scenario_uninstall_no,
              "uninstall_partial": scenario_uninstall_partial,
              "uninstall_held": scenario_uninstall_held,
              "install_killed": scenario_install_killed,
-             "uninstall_killed": scenario_uninstall_killed}
+             "uninstall_killed": scenario_uninstall_killed, "languages": scenario_languages,
+             "languages_scripts": scenario_languages_scripts,
+             "languages_200": scenario_languages_200}
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 // Helper of the uninstall scenarios, run inside the e2e prefix.
 //   uninstall_probe boxes        one line per visible dialog box and one per control in it:
 //                                box <pid> <hwnd> <title>
-//                                item <hwnd> <class> <left> <top> <right> <bottom> <text>
+//                                item <hwnd> <class> <left> <top> <right> <bottom> <text> <id>
 //                                (screen coordinates; line breaks in texts become " | ")
 //   uninstall_probe hold <path>  opens the file with no sharing, prints "held" and keeps it
 //                                open until it is killed
@@ -51,9 +51,9 @@ BOOL CALLBACK PrintItem(HWND child, LPARAM)
     GetWindowRect(child, &r);
     wchar_t cls[64] = {};
     GetClassNameW(child, cls, 64);
-    std::printf("item\t%llu\t%s\t%ld\t%ld\t%ld\t%ld\t%s\n",
+    std::printf("item\t%llu\t%s\t%ld\t%ld\t%ld\t%ld\t%s\t%d\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(child)), Utf8(cls).c_str(),
-                r.left, r.top, r.right, r.bottom, Utf8(Text(child)).c_str());
+                r.left, r.top, r.right, r.bottom, Utf8(Text(child)).c_str(), GetDlgCtrlID(child));
     return TRUE;
 }
 

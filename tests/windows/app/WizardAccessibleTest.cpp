@@ -7,15 +7,18 @@
 
 #include "WizardTestSupport.h"
 #include "app/UnitStrings.h"
+#include "common/Texts_win32.h"
 
 namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 std::string Utf8(const std::wstring& w)
 {
-    std::string out;
-    for (wchar_t c : w)
-        out += static_cast<char>(c);  // the wizard's texts are ASCII
+    const int size = static_cast<int>(w.size());
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, w.data(), size, &out[0], n, nullptr, nullptr);
     return out;
 }
 
@@ -95,41 +98,50 @@ Rows RunClient(const std::wstring& args, std::function<void()> during = nullptr)
     return rows;
 }
 
-// One part as the page shows it, in the image's client coordinates: it lies inside `within`
-// and covers `covers`.
+// One part as the page shows it, in the image's client coordinates at 96 DPI, left to right:
+// it lies inside `within` and covers `covers` (English; in another language the texts' own
+// lengths decide what a text covers, and only buttons are checked so).
 struct Part {
     long role;
-    std::string name;
+    TextId name;
     unsigned long state;
-    std::string action;
+    TextId action;
     TRect within, covers;
 };
 
-const TRect kWhole{0, 0, 285, 260};
-
-Part Text(const std::wstring& name, const TRect& within, const TRect& covers)
+Part Said(TextId name, const TRect& within, const TRect& covers)
 {
-    return {ROLE_SYSTEM_STATICTEXT, Utf8(name), STATE_SYSTEM_READONLY, "", within, covers};
+    return {ROLE_SYSTEM_STATICTEXT, name, STATE_SYSTEM_READONLY, tiNone, within, covers};
 }
 
-Part Button(const char* name, int left, bool focused)
+Part Button(TextId name, int left, bool focused)
 {
     const TRect r{left, 230, left + 78, 255};
     return {ROLE_SYSTEM_PUSHBUTTON, name,
-            STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0ul), "Press", r, r};
+            STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0ul), tiActionPress, r, r};
 }
 
 Part Agreement(bool agreed)
 {
-    return {ROLE_SYSTEM_CHECKBUTTON, Utf8(SAgreeLabel), agreed ? STATE_SYSTEM_CHECKED : 0ul,
-            agreed ? "Uncheck" : "Check", TRect{10, 200, 285, 226}, TRect{10, 205, 200, 220}};
+    return {ROLE_SYSTEM_CHECKBUTTON, tiAgreeLabel, agreed ? STATE_SYSTEM_CHECKED : 0ul,
+            agreed ? tiActionUncheck : tiActionCheck, TRect{10, 200, 285, 230},
+            TRect{10, 205, 200, 220}};
 }
 
-const Part kTitle = Text(SWizardTitle, TRect{0, 0, 285, 30}, TRect{60, 2, 225, 14});
+const Part kTitle = Said(tiWizardTitle, TRect{0, 0, 285, 30}, TRect{60, 2, 225, 14});
 
-Part Body(const wchar_t* text, int bottomAtLeast)
+Part Body(TextId text, int bottomAtLeast)
 {
-    return Text(text, TRect{10, 35, 280, 200}, TRect{10, 36, 200, bottomAtLeast});
+    return Said(text, TRect{10, 35, 280, 200}, TRect{10, 36, 200, bottomAtLeast});
+}
+
+// `r` scaled to the page at `s` and, right to left, mirrored across it.
+TRect OnPage(const TRect& r, const TDpiScale& s, bool mirrored)
+{
+    const TRect scaled = s(r);
+    const int width = s(420) - s(135);
+    return mirrored ? TRect{width - scaled.Right, scaled.Top, width - scaled.Left, scaled.Bottom}
+                    : scaled;
 }
 
 class WizardAccessibleTest : public WizardTest {
@@ -144,22 +156,32 @@ protected:
 };
 }  // namespace
 
-TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
+TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPageInEnglishGermanJapaneseArabic)
 {
     const struct {
         int page;
         bool agreed;
         std::vector<Part> parts;
     } pages[] = {
-        {1, false, {kTitle, Body(SWelcomeText, 100), Button("Next", 110, true),
-                    Button("Cancel", 200, false)}},
-        {2, false, {kTitle, Body(SAgreementText, 45), Agreement(false), Button("Back", 30, false),
-                    Button("Next", 110, true), Button("Cancel", 200, false)}},
-        {2, true, {kTitle, Body(SAgreementText, 45), Agreement(true), Button("Back", 30, false),
-                   Button("Next", 110, true), Button("Cancel", 200, false)}},
-        {3, false, {kTitle, Body(SReadyText, 100), Button("Back", 30, false),
-                    Button("Install", 110, true), Button("Cancel", 200, false)}},
+        {1, false, {kTitle, Body(tiWelcomeText, 100), Button(tiButtonNext, 110, true),
+                    Button(tiButtonCancel, 200, false)}},
+        {2, false, {kTitle, Body(tiAgreementText, 45), Agreement(false),
+                    Button(tiButtonBack, 30, false), Button(tiButtonNext, 110, true),
+                    Button(tiButtonCancel, 200, false)}},
+        {2, true, {kTitle, Body(tiAgreementText, 45), Agreement(true),
+                   Button(tiButtonBack, 30, false), Button(tiButtonNext, 110, true),
+                   Button(tiButtonCancel, 200, false)}},
+        {3, false, {kTitle, Body(tiReadyText, 100), Button(tiButtonBack, 30, false),
+                    Button(tiButtonInstall, 110, true), Button(tiButtonCancel, 200, false)}},
     };
+    // The wizard as a user of each language starts it; Arabic's page mirrored.
+    for (const LANGID user : {0x0409, 0x0407, 0x0411, 0x0401}) {
+    TearDown();
+    ChooseTexts(user);
+    SetUp();
+    const bool english = TextsLanguage() == LANG_ENGLISH;
+    const bool mirrored = TextsRightToLeft();
+    EXPECT_EQ(mirrored, user == 0x0401);
     // At 100 % and at 200 %: the parts move and grow with the drawing.
     for (const int dpi : {96, 192}) {
         AnnounceDpi(dpi, 40, 30);
@@ -170,31 +192,40 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
             GoTo(p.page, p.agreed);
             RECT image = {};
             ::GetWindowRect(ImageWindow(), &image);
-            std::map<long, std::vector<std::string>> items, hits, nexts;
+            std::map<long, std::vector<std::string>> items, hits, nexts, lefts;
             std::string focus;
-            long licenceRole = 0, licenceState = 0;
+            std::vector<std::string> licence;
             for (const auto& row : RunClient(L"tree TSetupWizardH")) {
-                if (row[0] == "licence" && row.size() == 3) {
-                    licenceRole = std::stol(row[1]);
-                    licenceState = std::stol(row[2], nullptr, 16);
-                }
+                if (row[0] == "licence" && row.size() == 5)
+                    licence = row;
                 if (row[0] == "item" && row.size() == 10)
                     items[std::stol(row[1])] = row;
-                else if ((row[0] == "hit" || row[0] == "next") && row.size() == 3)
-                    (row[0] == "hit" ? hits : nexts)[std::stol(row[1])] = row;
+                else if ((row[0] == "hit" || row[0] == "next" || row[0] == "left") &&
+                         row.size() == 3)
+                    (row[0] == "hit" ? hits : row[0] == "next" ? nexts : lefts)[std::stol(row[1])] =
+                        row;
                 else if (row[0] == "focus" && row.size() == 2)
                     focus = row[1];
             }
-            const std::string where = std::to_string(dpi) + " DPI, page " + std::to_string(p.page) +
+            const std::string where = std::to_string(user) + ", " + std::to_string(dpi) +
+                                      " DPI, page " + std::to_string(p.page) +
                                       (p.agreed ? " agreed" : "");
             ASSERT_EQ(items.size(), p.parts.size() + 1) << where;
-            // The licence box stays the edit control it is, read by the system's object for it.
-            EXPECT_EQ(licenceRole, p.page == 2 ? ROLE_SYSTEM_TEXT : 0) << where;
-            EXPECT_EQ(licenceState & STATE_SYSTEM_READONLY, p.page == 2 ? STATE_SYSTEM_READONLY : 0)
-                << where;
+            // The licence box stays the edit control it is, read by the system's object for it:
+            // named in the user's language, its value the licence's first words (the file's
+            // byte-order mark is no part of it).
+            EXPECT_EQ(licence.empty(), p.page != 2) << where;
+            if (!licence.empty()) {
+                EXPECT_EQ(std::stol(licence[1]), ROLE_SYSTEM_TEXT) << where;
+                EXPECT_EQ(std::stol(licence[2], nullptr, 16) & STATE_SYSTEM_READONLY,
+                          STATE_SYSTEM_READONLY) << where;
+                EXPECT_EQ(licence[3], Utf8(Text(tiLicenceBoxName))) << where;
+                EXPECT_FALSE(licence[4].empty() || licence[4].compare(0, 3, "\xEF\xBB\xBF") == 0)
+                    << where << ": " << licence[4];
+            }
             const std::vector<std::string>& self = items[0];
             EXPECT_EQ(self[2], std::to_string(ROLE_SYSTEM_DIALOG)) << where;
-            EXPECT_EQ(self[9], "Marlowind Setup Wizard") << where;
+            EXPECT_EQ(self[9], Utf8(Text(tiWizardTitle))) << where;
             EXPECT_EQ(std::vector<std::string>(self.begin() + 4, self.begin() + 8),
                       (std::vector<std::string>{
                           std::to_string(image.left), std::to_string(image.top),
@@ -204,15 +235,22 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
                 const Part& want = p.parts[i];
                 const long id = static_cast<long>(i + 1);
                 const std::vector<std::string>& got = items[id];
-                const std::string what = where + ", " + want.name;
-                EXPECT_EQ(got[9], want.name) << what;
+                const std::string name = Utf8(Text(want.name));
+                const std::string what = where + ", " + name;
+                EXPECT_EQ(got[9], name) << what;
                 EXPECT_EQ(std::stol(got[2]), want.role) << what;
                 EXPECT_EQ(std::stoul(got[3], nullptr, 16), want.state) << what;
-                EXPECT_EQ(got[8], want.action) << what;
+                EXPECT_EQ(got[8], want.action ? Utf8(Text(want.action)) : std::string()) << what;
                 const TRect r{std::stoi(got[4]) - image.left, std::stoi(got[5]) - image.top,
                               std::stoi(got[4]) - image.left + std::stoi(got[6]),
                               std::stoi(got[5]) - image.top + std::stoi(got[7])};
-                const TRect within = s(want.within), covers = s(want.covers);
+                const TRect within = OnPage(want.within, s, mirrored);
+                // A text of another language covers what it covers; a button its face.
+                const bool exact = english || want.role == ROLE_SYSTEM_PUSHBUTTON;
+                const TRect covers = exact ? OnPage(want.covers, s, mirrored)
+                                           : TRect{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2,
+                                                   (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+                EXPECT_GT(r.Width(), 0) << what;
                 EXPECT_TRUE(r.Left >= within.Left && r.Top >= within.Top &&
                             r.Right <= within.Right && r.Bottom <= within.Bottom &&
                             r.Left <= covers.Left + slack && r.Top <= covers.Top + slack &&
@@ -223,6 +261,11 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
                 EXPECT_EQ(nexts[id].at(2), id == static_cast<long>(p.parts.size())
                                                ? std::string("-1") : std::to_string(id + 1))
                     << what;
+                // Leftwards is backwards in reading order, right to left forwards.
+                const long left = mirrored ? id + 1 : id - 1;
+                EXPECT_EQ(lefts[id].at(2), left < 1 || left > static_cast<long>(p.parts.size())
+                                               ? std::string("-1") : std::to_string(left))
+                    << what;
                 if (want.state & STATE_SYSTEM_FOCUSED) {
                     EXPECT_EQ(focus, std::to_string(id)) << what;
                 }
@@ -230,17 +273,23 @@ TEST_F(WizardAccessibleTest, AnotherProcessReadsEveryPartOfEveryPage)
         }
     }
 
-    // The background's close cross, at the last scale.
+    // The background's close cross, at the last scale, where the picture has it in every
+    // language.
     const Rows background = RunClient(L"tree TSetupWizard");
     ASSERT_GE(background.size(), 2u);
-    EXPECT_EQ(background[0].at(9), "Marlowind setup");
-    EXPECT_EQ(background[1].at(9), "Close");
+    EXPECT_EQ(background[0].at(9), Utf8(Text(tiSetupCaption)));
+    EXPECT_EQ(background[1].at(9), Utf8(Text(tiButtonClose)));
     EXPECT_EQ(background[1].at(2), std::to_string(ROLE_SYSTEM_PUSHBUTTON));
-    EXPECT_EQ(background[1].at(8), "Press");
+    EXPECT_EQ(background[1].at(8), Utf8(Text(tiActionPress)));
     const TRect cross = SetupWizard->CloseRect;
     EXPECT_EQ(std::stoi(background[1].at(4)), SetupWizard->Left() + cross.Left);
+    EXPECT_EQ(cross.Left, TDpiScale(SetupWizard->Dpi())(401));
     EXPECT_EQ(std::stoi(background[1].at(6)), cross.Width());
     EXPECT_EQ(background[2].at(2), "1") << "a hit test on the cross finds it";
+    }
+    TearDown();
+    ChooseTexts(0x0409);
+    SetUp();
 }
 
 TEST_F(WizardAccessibleTest, DefaultActionsDoWhatAClickDoes)

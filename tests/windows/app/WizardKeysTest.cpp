@@ -1,5 +1,6 @@
 // The wizard's keyboard: each key acts through the page's buttons as the pointer does.
 #include "WizardTestSupport.h"
+#include "common/Texts_win32.h"
 
 namespace {
 enum Target { kForm, kMemo, kBackground };
@@ -170,4 +171,31 @@ TEST_F(WizardKeysTest, KeysTypedDuringTheInstallAreDropped)
     ::DeleteFileW(messenger.c_str());
     SendKey(SetupWizardH->Handle(), VK_ESCAPE, false, false, false);
     EXPECT_EQ(SetupWizardH, nullptr);
+}
+
+// Right to left the buttons lie mirrored: an arrow moves the focus to the button on its side,
+// Tab and Shift+Tab go on in reading order (leftwards, the way the page reads).
+TEST_F(WizardKeysTest, RightToLeftAnArrowMovesTowardsItsSideAndTabFollowsTheReading)
+{
+    TearDown();
+    ChooseTexts(0x0401);
+    SetUp();
+    const struct {
+        WORD key;
+        bool shift;
+        bool leftwards;
+    } cases[] = {{VK_RIGHT, false, false}, {VK_LEFT, false, true}, {VK_TAB, false, true},
+                 {VK_TAB, true, false}};
+    for (const auto& c : cases) {
+        GoTo(2, false);
+        const int next = FocusX();
+        ASSERT_EQ(next, SetupWizardH->Layout().ButtonLeft(110));
+        SendKey(SetupWizardH->Handle(), c.key, false, c.shift, false);
+        Pump();
+        EXPECT_EQ(FocusX() < next, c.leftwards) << c.key << (c.shift ? " with Shift" : "");
+        EXPECT_NE(FocusX(), next) << c.key;
+    }
+    TearDown();
+    ChooseTexts(0x0409);
+    SetUp();
 }

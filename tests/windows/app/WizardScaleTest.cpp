@@ -1,9 +1,15 @@
 // The wizard at display scales above 100 %: a display change as the system announces it, and
 // every text of every page measured against the rectangle it is drawn into.
+#include <cstdio>
+#include <utility>
+
+#include "../Languages.h"
 #include "WizardTestSupport.h"
 #include "app/UnitStrings.h"
+#include "common/Texts_win32.h"
 #include "skin/ButtonFace.h"
 #include "skin/Fonts_win32.h"
+#include "skin/TextRender.h"
 
 namespace {
 
@@ -100,68 +106,143 @@ TEST_F(WizardTest, AWallpaperDrawnAheadIsTakenOnlyWhenItIsForTheWindowsScale)
     EXPECT_TRUE(errors_.empty());
 }
 
-TEST(WizardTextFitTest, EveryTextFitsItsRectangleAtEveryScale)
+// Every text the pages draw, in every language, at every scale: fitted into the room the page
+// table gives it (stepping down no further than the floor), it lies inside that room; a button's
+// caption fits its face with its shadow. The size each text needed is printed.
+TEST(WizardTextFitTest, EveryTextOfEveryLanguageFitsItsRoomAtEveryScale)
 {
-    struct Text {
-        const wchar_t* What;
+    enum Place { Title, Body, AgreementBody, Label, Caption };
+    const struct {
+        TextId Id;
         int Points;
-        bool Bold;
-        // Where it goes: the page, the body, the label's line, a button's face.
-        enum { Title, Body, Label, Caption } Place;
-    };
-    const Text texts[] = {
-        {SWizardTitle, 12, true, Text::Title},       {SWelcomeText, 11, false, Text::Body},
-        {SAgreementText, 10, false, Text::Body},     {SReadyText, 11, false, Text::Body},
-        {SFinishedText, 11, false, Text::Body},      {SAgreeLabel, 10, false, Text::Label},
-        {SButtonNext, kCaptionFontSize, true, Text::Caption},
-        {SButtonBack, kCaptionFontSize, true, Text::Caption},
-        {SButtonCancel, kCaptionFontSize, true, Text::Caption},
-        {SButtonInstall, kCaptionFontSize, true, Text::Caption},
-        {SButtonClose, kCaptionFontSize, true, Text::Caption},
+        Place Where;
+    } texts[] = {
+        {tiWizardTitle, 12, Title},  {tiWelcomeText, 11, Body},  {tiAgreementText, 10, AgreementBody},
+        {tiReadyText, 11, Body},     {tiFinishedText, 11, Body}, {tiAgreeLabel, 10, Label},
+        {tiButtonNext, kCaptionFontSize, Caption}, {tiButtonBack, kCaptionFontSize, Caption},
+        {tiButtonCancel, kCaptionFontSize, Caption}, {tiButtonInstall, kCaptionFontSize, Caption},
+        {tiButtonClose, kCaptionFontSize, Caption},
     };
     const HDC dc = ::CreateCompatibleDC(nullptr);
     ASSERT_NE(dc, nullptr);
-    for (int dpi : kScales) {
-        const TSetupWizardH::TPageLayout layout = TSetupWizardH::LayoutFor(dpi);
-        const TDpiScale& s = layout.Scale;
-        const int pageWidth = s(420) - s(135);
-        for (const Text& text : texts) {
-            SCOPED_TRACE(::testing::Message() << dpi << " DPI, text " << (&text - texts));
-            UniqueHfont font = CreatePointFont(SFontCalibri, text.Points, dpi, text.Bold ? fsBold : 0);
-            ASSERT_TRUE(font);
+    for (const TestLanguage& language : kTestLanguages) {
+        ASSERT_EQ(ChooseTexts(language.User), language.Table);
+        std::string sizes;
+        for (int dpi : kScales) {
+            const TSetupWizardH::TPageLayout layout =
+                TSetupWizardH::LayoutFor(dpi, TextsRightToLeft());
+            const TRect& body = layout.Body;
+            sizes += " " + std::to_string(dpi) + ":";
+            for (const auto& text : texts) {
+                const std::wstring what = Text(text.Id);
+                SCOPED_TRACE(::testing::Message() << language.Tag << ", " << dpi << " DPI, text "
+                                                  << text.Id);
+                if (text.Where == Caption) {
+                    TBitmap32 probe;
+                    const int size = FitCaption(probe, what, layout.ButtonWidth, dpi, TextsLanguage());
+                    UniqueHfont font = CreatePointFont(kCaptionFontName, size, dpi, fsBold,
+                                                       DEFAULT_QUALITY, TextsLanguage());
+                    SelectScope select(dc, font.get());
+                    SIZE extent = {};
+                    ::GetTextExtentPoint32W(dc, what.c_str(), static_cast<int>(what.size()), &extent);
+                    EXPECT_EQ(extent.cx, MeasureText(probe, what));
+                    const FaceLayout face = ComputeFaceLayout(kFacePressed, layout.ButtonWidth,
+                                                              extent.cx, extent.cx, dpi);
+                    EXPECT_GE(face.CaptionX - TDpiScale(dpi)(1), 0);
+                    EXPECT_LE(face.ShadowX + extent.cx, layout.ButtonWidth);
+                    EXPECT_LE(face.ShadowY + extent.cy, layout.ButtonHeight);
+                    sizes += " " + std::to_string(size);
+                    continue;
+                }
+                const TRect room = text.Where == Title ? layout.Title
+                                   : text.Where == Body          ? body
+                                   : text.Where == AgreementBody ? layout.AgreementBody
+                                                                 : layout.AgreeLabel;
+                const UINT format = text.Where == Title ? DT_SINGLELINE | DT_CENTER : DT_WORDBREAK;
+                const TSetupWizardH::TFittedText fitted = TSetupWizardH::FitText(
+                    dc, what, room, text.Points, text.Where == Title, format, layout);
+                const TRect& r = fitted.Drawn;
+                EXPECT_TRUE(r.Left >= room.Left && r.Right <= room.Right && r.Top >= room.Top &&
+                            r.Bottom <= room.Bottom)
+                    << "drawn " << r.Left << "," << r.Top << "-" << r.Right << "," << r.Bottom
+                    << " in " << room.Left << "," << room.Top << "-" << room.Right << ","
+                    << room.Bottom;
+                EXPECT_GT(r.Width(), 0);
+                // Right to left the lines end at the room's right edge.
+                if (layout.RightToLeft && text.Where != Title)
+                    EXPECT_EQ(r.Right, room.Right);
+                LOGFONTW lf = {};
+                ::GetObjectW(fitted.Font.get(), sizeof lf, &lf);
+                const int points = ::MulDiv(-lf.lfHeight, 72, dpi);
+                EXPECT_GE(points, TSetupWizardH::kFloorPoints);
+                sizes += " " + std::to_string(points);
+            }
+            // Page 2's body ends above the licence box, the label stays clear of the radio, the
+            // licence box and the buttons.
+            EXPECT_LE(layout.AgreementBody.Bottom, layout.LicenceFrame.Top);
+            EXPECT_TRUE(layout.AgreeLabel.Left >= layout.RadioBox.Right ||
+                        layout.AgreeLabel.Right <= layout.RadioBox.Left);
+            EXPECT_GE(layout.AgreeLabel.Top, layout.LicenceFrame.Bottom);
+            EXPECT_LE(layout.AgreeLabel.Bottom, layout.ButtonTop);
+        }
+        std::printf("%s points:%s\n", language.Tag, sizes.c_str());
+    }
+    ChooseTexts(0x0409);
+    ::DeleteDC(dc);
+}
+
+// Every letter of every text of every language is in the face the programs choose for it:
+// no text shows a box for a letter its font lacks. Marks of direction and the line break are
+// no letters and draw nothing.
+TEST(WizardTextFitTest, TheChosenFontCarriesEveryLetterOfEveryLanguage)
+{
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    for (const TestLanguage& language : kTestLanguages) {
+        ASSERT_EQ(ChooseTexts(language.User), language.Table);
+        for (const uint8_t style : {uint8_t(0), uint8_t(fsBold)}) {
+            UniqueHfont font = CreatePointFont(SFontCalibri, 11, 96, style, DEFAULT_QUALITY,
+                                               TextsLanguage());
             SelectScope select(dc, font.get());
-            const int length = static_cast<int>(wcslen(text.What));
-            SIZE extent = {};
-            ::GetTextExtentPoint32W(dc, text.What, length, &extent);
-            switch (text.Place) {
-            case Text::Title:
-                // Centred on the page, above the body.
-                EXPECT_LE(extent.cx, pageWidth);
-                EXPECT_LE(layout.TitleTop + extent.cy, layout.Body.Top);
-                break;
-            case Text::Body: {
-                RECT r = {layout.Body.Left, layout.Body.Top, layout.Body.Right, layout.Body.Bottom};
-                ::DrawTextW(dc, text.What, length, &r, DT_WORDBREAK | DT_CALCRECT);
-                EXPECT_LE(r.right, layout.Body.Right);
-                EXPECT_LE(r.bottom, layout.Body.Bottom);
-                break;
-            }
-            case Text::Label:
-                EXPECT_LE(layout.AgreeLabelAt.x + extent.cx, pageWidth);
-                EXPECT_LE(layout.AgreeLabelAt.y + extent.cy, layout.ButtonTop);
-                EXPECT_GE(layout.AgreeLabelAt.y, layout.LicenceFrame.Bottom);
-                break;
-            case Text::Caption: {
-                // With its shadow's offsets, inside the face.
-                const FaceLayout face = ComputeFaceLayout(kFacePressed, layout.ButtonWidth, extent.cx,
-                                                          extent.cx, dpi);
-                EXPECT_GE(face.CaptionX, 0);
-                EXPECT_LE(face.ShadowX + extent.cx, layout.ButtonWidth);
-                EXPECT_LE(face.ShadowY + extent.cy, layout.ButtonHeight);
-                break;
-            }
+            wchar_t face[LF_FACESIZE] = {};
+            ::GetTextFaceW(dc, LF_FACESIZE, face);
+            for (int id = 1; id <= kTextCount; ++id) {
+                const std::wstring text = Text(static_cast<TextId>(id));
+                std::vector<WORD> glyphs(text.size());
+                ASSERT_NE(::GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()),
+                                             glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS),
+                          GDI_ERROR);
+                for (size_t i = 0; i < text.size(); ++i) {
+                    const wchar_t c = text[i];
+                    const bool mark = c == L'\n' || (c >= 0x200B && c <= 0x200F) ||
+                                      (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+                    if (!mark)
+                        EXPECT_NE(glyphs[i], 0xFFFF)
+                            << language.Tag << " text " << id << ": U+" << std::hex
+                            << static_cast<unsigned>(c) << " at " << std::dec << i << " in face "
+                            << std::string(face, face + wcslen(face));
+                }
             }
         }
     }
+    ChooseTexts(0x0409);
     ::DeleteDC(dc);
+}
+
+// The English table keeps the wizard's texts as they always were.
+TEST(WizardTextFitTest, TheEnglishTableKeepsTheWizardsTexts)
+{
+    ASSERT_EQ(ChooseTexts(0x0409), LANG_ENGLISH);
+    const std::pair<TextId, const wchar_t*> texts[] = {
+        {tiWizardTitle, SWizardTitle},       {tiButtonNext, SButtonNext},
+        {tiButtonBack, SButtonBack},         {tiButtonCancel, SButtonCancel},
+        {tiButtonInstall, SButtonInstall},   {tiButtonClose, SButtonClose},
+        {tiSetupCaption, SBackgroundCaption}, {tiAgreeLabel, SAgreeLabel},
+        {tiWelcomeText, SWelcomeText},       {tiAgreementText, SAgreementText},
+        {tiReadyText, SReadyText},           {tiFinishedText, SFinishedText},
+        {tiActionPress, SActionPress},       {tiActionCheck, SActionCheck},
+        {tiActionUncheck, SActionUncheck},   {tiLayeredNotSupported, SLayeredNotSupported},
+    };
+    for (const auto& t : texts)
+        EXPECT_EQ(std::wstring(Text(t.first)), t.second) << t.first;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "InstallTestSupport.h"
+#include "common/Texts_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "install/InstallPaths_win32.h"
@@ -37,7 +38,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM found)
     ::GetClassNameW(window, cls, 32);
     ::GetWindowTextW(window, title, 128);
     if (!::IsWindowVisible(window) || std::wstring(cls) != L"#32770" ||
-        std::wstring(title) != kUninstallCaption)
+        std::wstring(title) != Text(tiUninstallCaption))
         return TRUE;
     Box& box = *reinterpret_cast<Box*>(found);
     box.Window = window;
@@ -149,7 +150,7 @@ TEST_F(ForeignUserUninstall, RemovesEverythingAndItselfThroughAStageInTheUsersTe
 
     const Box question = WaitForBox();
     ASSERT_TRUE(question.Window) << "no question asked";
-    EXPECT_EQ(question.Text, kConfirmText);
+    EXPECT_EQ(question.Text, Text(tiUninstallConfirm));
     Press(question, IDYES);
     // The question's box may linger a moment after the press.
     for (int i = 0; i < 50 && ::IsWindow(question.Window); ++i)
@@ -157,7 +158,7 @@ TEST_F(ForeignUserUninstall, RemovesEverythingAndItselfThroughAStageInTheUsersTe
 
     const Box result = WaitForBox();
     ASSERT_TRUE(result.Window) << "no result shown";
-    EXPECT_EQ(result.Text, kRemovedText);
+    EXPECT_EQ(result.Text, Text(tiUninstallRemoved));
     const std::wstring stage = ImagePath(result.Process);
     EXPECT_TRUE(StartsWithIgnoringCase(stage, temp_)) << N(stage);
     // The started process waits for the outcome and returns it.

@@ -8,6 +8,7 @@
 
 #include "InstallTestSupport.h"
 #include "common/SafeFiles_win32.h"
+#include "common/Texts_win32.h"
 #include "common/UniqueHandle_win32.h"
 #include "install/InstallFiles_win32.h"
 #include "uninstall/UninstallOptions_win32.h"
@@ -112,7 +113,7 @@ RunResult RunAsTool(std::wstring commandLine, int answer)
                 continue;
             answered.push_back(w.Window);
             result.Boxes.push_back(w.Text);
-            const int button = w.Text == kConfirmText ? answer : IDOK;
+            const int button = w.Text == Text(tiUninstallConfirm) ? answer : IDOK;
             if (button == IDOK)
                 result.FirstRanAtOutcome = ::WaitForSingleObject(first.get(), 0) == WAIT_TIMEOUT;
             ::PostMessageW(w.Window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -166,7 +167,7 @@ TEST_F(UninstallerRun, TheStartedProcessEndsAfterTheRemovalWithItsResult)
         size_t Boxes;           // how many boxes show (none at all: no window of any kind)
         const wchar_t* FirstBox;  // a part of the first box's message
     };
-    const wchar_t* const question = kConfirmText;
+    const wchar_t* const question = Text(tiUninstallConfirm);
     const Row rows[] = {
         {"the entry's QuietUninstallString", nullptr, 0, Before::Nothing, 0, Left::Nothing, 0, L""},
         {"a file held open", "/S", 0, Before::HoldLicence, 1603, Left::HeldFileAndEntry, 0, L""},

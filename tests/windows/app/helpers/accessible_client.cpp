@@ -6,8 +6,9 @@
 //   tree CLASS            item <id> <role> <state hex> <left> <top> <width> <height> <action> <name>
 //                         (id 0: the client object; locations in screen coordinates), then
 //                         hit <id> <id found at the item's centre>, next <id> <id after it>,
-//                         focus <id with the focus>, licence <role> <state hex> (the licence
-//                         box while it shows)
+//                         left <id> <id to its left>, focus <id with the focus>,
+//                         licence <role> <state hex> <name> <value's first 40 characters>
+//                         (the licence box while it shows)
 //   press CLASS NAME      pressed <hresult>: the default action of the part named NAME
 //   stale CLASS           name <hresult>; then sets the named event MwAccessibleClientReady,
 //                         waits for MwAccessibleClientGo and answers name <hresult>,
@@ -89,12 +90,15 @@ void Tree(IAccessible* object)
         ::SysFreeString(action);
         if (id == 0)
             continue;
-        VARIANT found, next;
+        VARIANT found, next, left;
         ::VariantInit(&found);
         ::VariantInit(&next);
+        ::VariantInit(&left);
         object->accHitTest(l + w / 2, t + h / 2, &found);
         object->accNavigate(NAVDIR_NEXT, Child(id), &next);
-        std::printf("hit\t%ld\t%ld\nnext\t%ld\t%ld\n", id, Number(found), id, Number(next));
+        object->accNavigate(NAVDIR_LEFT, Child(id), &left);
+        std::printf("hit\t%ld\t%ld\nnext\t%ld\t%ld\nleft\t%ld\t%ld\n", id, Number(found), id,
+                    Number(next), id, Number(left));
     }
     VARIANT focus;
     ::VariantInit(&focus);
@@ -116,7 +120,12 @@ void Licence(HWND form)
     ::VariantInit(&state);
     object->get_accRole(Child(CHILDID_SELF), &role);
     object->get_accState(Child(CHILDID_SELF), &state);
-    std::printf("licence\t%ld\t%lx\n", Number(role), Number(state));
+    BSTR value = nullptr;
+    object->get_accValue(Child(CHILDID_SELF), &value);
+    const int length = value ? static_cast<int>(::SysStringLen(value)) : 0;
+    std::printf("licence\t%ld\t%lx\t%s\t%s\n", Number(role), Number(state),
+                Name(object, CHILDID_SELF).c_str(), Utf8(value, length < 40 ? length : 40).c_str());
+    ::SysFreeString(value);
     object->Release();
 }
 
