@@ -33,12 +33,9 @@ ExitCode SetupOutcome::Start(const std::wstring& commandLine)
 {
     if (!options_.LogPath.empty()) {
         if (const unsigned long code = OpenRunLog(options_.LogPath)) {
-            // Said as a file that can't be created; shown as the log that can't be.
-            const std::string path = ToSystemCodePage(options_.LogPath);
-            const std::string reason = SystemErrorText(code);
             Report(ExitCode::LogFailed,
-                   Exception(Format("Cannot create file \"%s\". %s", path.c_str(), reason.c_str()),
-                             tiErrLogFailed, path, reason, code),
+                   Exception(tiErrLogFailed, ToSystemCodePage(options_.LogPath),
+                             SystemErrorText(code), code),
                    false);
             return failure_;
         }
@@ -48,13 +45,8 @@ ExitCode SetupOutcome::Start(const std::wstring& commandLine)
     LogLine(options_.Silent ? "Silent run: no window; the licence counts as accepted"
                             : "Interactive run");
     if (!options_.Invalid.empty()) {
-        const std::string invalid = ToSystemCodePage(options_.Invalid);
         Report(ExitCode::InvalidParameter,
-               Exception(Format("Invalid command line switch: %s. The installer takes /S (or "
-                                "/quiet) and /log=\"path\"",
-                                invalid.c_str()),
-                         tiErrInvalidSwitch, invalid),
-               false);
+               Exception(tiErrInvalidSwitch, ToSystemCodePage(options_.Invalid)), false);
         return failure_;
     }
     return ExitCode::Success;

@@ -88,15 +88,8 @@ LANGID TextsLanguage()
 
 bool TextsRightToLeft()
 {
-    switch (PRIMARYLANGID(TextsLanguage())) {
-    case LANG_ARABIC:
-    case LANG_HEBREW:
-    case LANG_FARSI:
-    case LANG_URDU:
-        return true;
-    default:
-        return false;
-    }
+    // Arabic is the one table read from right to left; a language without a table reads English.
+    return PRIMARYLANGID(TextsLanguage()) == LANG_ARABIC;
 }
 
 const wchar_t* Text(TextId id)

@@ -89,7 +89,7 @@ def scenario_silent_install(s):
             ('/S /log="%s"' % logs_folder(s, "no such folder\\x.log"), 1622, None, None),
             ('/S /log=""', 87, None, None),
             ('/S /Silent /log="%s"' % bad_log, 87, bad_log,
-             "Error: Invalid command line switch: /Silent"),
+             "Error: The command line switch \"/Silent\" is not known"),
             ('/S /log="%s" /log="%s"' % (bad_log, logs_folder(s, "b.log")), 87, bad_log,
              "Outcome: failed, exit code 87")):
         code, took = silent(s, args)
