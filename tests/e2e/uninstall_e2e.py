@@ -174,6 +174,8 @@ def answer_yes(s, command, shot):
     check(code == want, "the started uninstaller's exit code is %d, the outcome's %d" % (code, want))
     wait_for(lambda: not any(b["hwnd"] == final["hwnd"] for b in boxes(s)), 20,
              "the outcome box to close", 0.5)
+    # The started process ends once the removal it waits for has been reported.
+    check(process.wait(30) == 0, "the uninstaller's exit code")
     wait_for(lambda: not [p for p in s.processes() if "marlowinduninstall." in p[2].lower()], 30,
              "the uninstaller's copy to end", 0.5)
     print("outcome:", text)
@@ -649,7 +651,6 @@ def uninstall_in_language(s, shot):
     check(s.texts["UninstallConfirm"] in box_text(box), "the question: %r" % box_text(box))
     s.screenshot(shot + "-question")
     click_box_id(s, box, 6)
-    process.wait(30)
     final = wait_box(s, lambda b: 1 in b["ids"], "the outcome in %s" % s.lang, timeout=120,
                      caption=caption)
     check(box_text(final) == s.texts["UninstallRemoved"], "the outcome: %r" % box_text(final))
@@ -657,6 +658,8 @@ def uninstall_in_language(s, shot):
     click_box_id(s, final, 1)
     wait_for(lambda: not any(b["hwnd"] == final["hwnd"] for b in boxes(s)), 20,
              "the outcome box to close", 0.5)
+    # The started process ends once the removal it waits for has been reported.
+    check(process.wait(30) == 0, "the uninstaller's exit code")
     wait_for(lambda: not [p for p in s.processes() if "marlowinduninstall." in p[2].lower()], 30,
              "the uninstaller's copy to end", 0.5)
     left = installation_left(s)
