@@ -33,10 +33,8 @@ ExitCode SetupOutcome::Start(const std::wstring& commandLine)
 {
     if (!options_.LogPath.empty()) {
         if (const unsigned long code = OpenRunLog(options_.LogPath)) {
-            Report(ExitCode::LogFailed,
-                   Exception(tiErrLogFailed, ToSystemCodePage(options_.LogPath),
-                             SystemErrorText(code), code),
-                   false);
+            Refuse(ExitCode::LogFailed, Exception(tiErrLogFailed, ToSystemCodePage(options_.LogPath),
+                                                  SystemErrorText(code), code));
             return failure_;
         }
     }
@@ -45,8 +43,8 @@ ExitCode SetupOutcome::Start(const std::wstring& commandLine)
     LogLine(options_.Silent ? "Silent run: no window; the licence counts as accepted"
                             : "Interactive run");
     if (!options_.Invalid.empty()) {
-        Report(ExitCode::InvalidParameter,
-               Exception(tiErrInvalidSwitch, ToSystemCodePage(options_.Invalid)), false);
+        Refuse(ExitCode::InvalidParameter,
+               Exception(tiErrInvalidSwitch, ToSystemCodePage(options_.Invalid)));
         return failure_;
     }
     return ExitCode::Success;
@@ -63,9 +61,19 @@ void SetupOutcome::Failed(const std::exception& error)
     Report(ExitCode::Failed, error, true);
 }
 
+void SetupOutcome::Refuse(ExitCode code, const Exception& error)
+{
+    // Reported from its handler, as every failure is (OwnException).
+    try {
+        throw error;
+    } catch (const Exception& thrown) {
+        Report(code, thrown, false);
+    }
+}
+
 void SetupOutcome::Report(ExitCode code, const std::exception& error, bool classify)
 {
-    const auto* own = dynamic_cast<const Exception*>(&error);
+    const Exception* own = OwnException(error);
     const unsigned long system = own ? own->SystemCode() : 0;
     failure_ = classify && own ? FailureExitCode(system, own->Cause()) : code;
     LogCodePageLine(system ? Format("Error: %s [system error %lu: %s]", error.what(), system,

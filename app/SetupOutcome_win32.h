@@ -13,6 +13,7 @@
 #include <exception>
 #include <string>
 
+#include "common/Exception.h"
 #include "common/ExitCodes.h"
 #include "common/SetupCommandLine.h"
 
@@ -39,6 +40,8 @@ private:
     // Logs `error` and shows it (interactive); its code is `code`, or with `classify` the one
     // FailureExitCode gives for what the error carries (Failed for errors not our own).
     void Report(ExitCode code, const std::exception& error, bool classify);
+    // Reports `error`, one of ours found before anything ran, with the code `code`.
+    void Refuse(ExitCode code, const Exception& error);
 
     const SetupOptions& options_;
     bool installed_ = false;

@@ -1,5 +1,7 @@
 #include "common/Exception.h"
 
+#include <cxxabi.h>
+
 #include <cstdarg>
 #include <cstdint>
 #include <cstring>
@@ -201,6 +203,22 @@ Exception::Exception(std::string message, TextId text, std::string first, std::s
 Exception::Exception(const Exception& other) = default;
 
 Exception::~Exception() = default;
+
+const Exception* OwnException(const std::exception& error)
+{
+    // Rethrown, the exception being handled is caught here as ours or not; it lives on until
+    // the handler that asks has finished.
+    if (!abi::__cxa_current_exception_type())
+        return nullptr;
+    try {
+        throw;
+    } catch (const Exception& own) {
+        if (&own == &error)
+            return &own;
+    } catch (...) {
+    }
+    return nullptr;
+}
 
 std::string Format(const char* format, ...)
 {

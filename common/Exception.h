@@ -51,6 +51,11 @@ private:
     std::string first_, second_;
 };
 
+// `error` as one of ours when it is the exception being handled; null for any other error, and
+// outside a handler. The programs carry no type information beyond what exceptions need, so
+// errors are reported from their handlers, where this can tell.
+const Exception* OwnException(const std::exception& error);
+
 // printf-style formatting into a std::string, for the directives %s %c %d %i %u %x %X and %%
 // (flags '-' and '0', width, precision, length h, hh, l, ll, z); see Exception.cpp.
 std::string Format(const char* format, ...)

@@ -105,7 +105,7 @@ std::wstring TextWith(TextId id, const std::wstring& first, const std::wstring& 
 
 std::wstring ErrorMessage(const std::exception& error)
 {
-    const auto* own = dynamic_cast<const Exception*>(&error);
+    const Exception* own = OwnException(error);
     if (!own || !own->Text() || TextsLanguage() == kEnglishTexts)
         return FromSystemCodePage(error.what());
     return TextWith(own->Text(), FromSystemCodePage(own->First()),

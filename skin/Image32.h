@@ -21,6 +21,7 @@ struct TFloatRect {
 
 class TImage32;
 class TLayerCollection;
+class TToolbarLayer;
 
 class TBitmapLayer {
 public:
@@ -54,6 +55,8 @@ public:
     // with the bitmap's draw mode, combine mode and master alpha; stretched by nearest pixel
     // when the sizes differ. An empty bitmap draws nothing.
     virtual void Paint(TBitmap32& buffer, const TRect& clip) const;
+    // The layer as one of a toolbar's (skin/ToolbarLayer.h); null when it is not.
+    virtual TToolbarLayer* AsToolbarLayer() { return nullptr; }
 
     TLayerCollection& Collection() const { return owner_; }
     // Position in the collection, 0 at the bottom; -1 once freed.

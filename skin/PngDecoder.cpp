@@ -335,12 +335,9 @@ PngImage DecodePng(ByteSource& source, uint64_t maxPixels)
 {
     // Resources are already in memory: parse them in place rather than copying.
     std::vector<uint8_t> copy;
-    const uint8_t* data;
     size_t size;
-    if (auto* memory = dynamic_cast<MemorySource*>(&source)) {
-        data = memory->Data() + memory->Position();
-        size = memory->Size() - memory->Position();
-    } else {
+    const uint8_t* data = source.Unread(size);
+    if (!data) {
         copy = ReadAll(source);
         data = copy.data();
         size = copy.size();

@@ -63,7 +63,7 @@ TImageButton::TImageButton(TImage32& image, const std::wstring& caption, const T
 
 TToolbarLayer* AsButtonFace(TBitmapLayer* layer)
 {
-    auto* face = dynamic_cast<TToolbarLayer*>(layer);
+    TToolbarLayer* face = layer ? layer->AsToolbarLayer() : nullptr;
     return face && face->KindMark == ButtonFaceMark ? face : nullptr;
 }
 

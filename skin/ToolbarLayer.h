@@ -15,6 +15,7 @@ constexpr int32_t ButtonFaceMark = -40;
 class TToolbarLayer : public TBitmapLayer {
 public:
     using TBitmapLayer::TBitmapLayer;
+    TToolbarLayer* AsToolbarLayer() override { return this; }
 
     TToolbarLayer* LowerFace = nullptr;  // not owned
     int32_t KindMark = 0;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <stdexcept>
 
 #include "common/Exception.h"
 
@@ -34,4 +35,27 @@ TEST(Format, WritesWhatPrintfWrites)
     ExpectAsPrintf("Error %lu", 2UL);
     ExpectAsPrintf("System Error.  Code: %lu.\n%s", 5UL, "Access is denied.");
     ExpectAsPrintf("bit depth %u with colour type %u (CSIDL %d)", 16u, 3u, 38);
+}
+
+// Only the exception being handled is told apart as one of ours, and only the very object.
+TEST(OwnException, IsTheHandledErrorWhenItIsOurs)
+{
+    const Exception other("other");
+    EXPECT_EQ(OwnException(other), nullptr) << "outside any handler";
+    try {
+        throw Exception("disk full", 112);
+    } catch (const std::exception& error) {
+        const Exception* own = OwnException(error);
+        ASSERT_NE(own, nullptr);
+        EXPECT_EQ(own->SystemCode(), 112u);
+        EXPECT_EQ(OwnException(other), nullptr) << "not the handled one";
+        try {
+            throw std::runtime_error("theirs");
+        } catch (const std::exception& inner) {
+            EXPECT_EQ(OwnException(inner), nullptr);
+        }
+        // Asking rethrew it: it is still the one handled, whole.
+        EXPECT_EQ(OwnException(error), own);
+        EXPECT_STREQ(error.what(), "disk full");
+    }
 }

@@ -61,6 +61,17 @@ TEST(TextTables, ADisplayLanguagePicksItsRegionsTableElseItsLanguagesElseEnglish
     ChooseTexts(0x0409);
 }
 
+// The error display's text, as the programs ask for it: from the error's handler.
+template <typename Error>
+std::wstring Shown(const Error& error)
+{
+    try {
+        throw error;
+    } catch (const std::exception& caught) {
+        return ErrorMessage(caught);
+    }
+}
+
 TEST(TextTables, AnErrorKeepsItsEnglishMessageAndShowsInTheUsersLanguage)
 {
     const Exception error(tiErrCannotCreateFile, "C:\\x\\M.zip", "Access denied.");
@@ -72,15 +83,17 @@ TEST(TextTables, AnErrorKeepsItsEnglishMessageAndShowsInTheUsersLanguage)
         // Logs read the message, English in every language.
         EXPECT_STREQ(error.what(), "Cannot create file \"C:\\x\\M.zip\". Access denied.");
         EXPECT_STREQ(system.what(), "System Error.  Code: 5.\nAccess denied.");
-        EXPECT_EQ(ErrorMessage(plain), L"data error");
-        EXPECT_EQ(ErrorMessage(foreign), L"bad thing");
+        EXPECT_EQ(Shown(plain), L"data error");
+        EXPECT_EQ(Shown(foreign), L"bad thing");
     }
     ChooseTexts(0x0409);
-    EXPECT_EQ(ErrorMessage(error), L"Cannot create file \"C:\\x\\M.zip\". Access denied.");
+    EXPECT_EQ(Shown(error), L"Cannot create file \"C:\\x\\M.zip\". Access denied.");
     ChooseTexts(0x0407);
-    EXPECT_EQ(ErrorMessage(error),
+    EXPECT_EQ(Shown(error),
               L"Die Datei \u201EC:\\x\\M.zip\u201C kann nicht erstellt werden. Access denied.");
-    EXPECT_EQ(ErrorMessage(system), L"Systemfehler. Code: 5.\nAccess denied.");
+    EXPECT_EQ(Shown(system), L"Systemfehler. Code: 5.\nAccess denied.");
+    // Away from its handler an error is not told from others: its English message.
+    EXPECT_EQ(ErrorMessage(error), L"Cannot create file \"C:\\x\\M.zip\". Access denied.");
     EXPECT_EQ(TextWith(tiErrSpecialFolder, L"A", L"B"),
               L"Der Ordner \u201EA\u201C (CSIDL B) wurde nicht gefunden.");
     ChooseTexts(0x0409);
