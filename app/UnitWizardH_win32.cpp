@@ -93,7 +93,6 @@ void TSetupWizardH::FormCreate()
 {
     CreateComponents();
     DoubleBuffered = true;
-    Image->DoubleBuffered = true;
     Panel->DoubleBuffered = true;
     Agreement->DoubleBuffered = true;
 

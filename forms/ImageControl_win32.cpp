@@ -53,16 +53,28 @@ void TImage32Control::Paint(HDC dc, const RECT& area)
     ::GetClientRect(Handle(), &client);
     if (client.right <= 0 || client.bottom <= 0)
         return;
-    if (buffer_.Width() != client.right || buffer_.Height() != client.bottom)
-        buffer_.Resize(client.right, client.bottom);
-    const TRect r{area.left, area.top, area.right, area.bottom};
-    // Whatever the bitmap does not cover shows the control's background colour.
     const int32_t w = client.right, h = client.bottom;
-    buffer_.FillRectangle(std::max<int32_t>(0, r.Left), std::max<int32_t>(0, r.Top),
-                          std::min(r.Right, w), std::min(r.Bottom, h), 0xFFF0F0F0);
-    PaintTo(buffer_, r);
+    const bool covered =
+        Bitmap().Width() >= w && Bitmap().Height() >= h && Bitmap().DrawMode() == dmOpaque;
+    bool layered = false;
+    for (int i = 0; i < Layers().Count(); ++i)
+        layered = layered || Layers().Item(i)->Visible;
+    // An opaque bitmap that fills the window with no layer shown is copied as it is; anything
+    // else is composed in the back buffer first.
+    TBitmap32* source = &Bitmap();
+    if (!covered || layered) {
+        if (buffer_.Width() != w || buffer_.Height() != h)
+            buffer_.Resize(w, h);
+        const TRect r{area.left, area.top, area.right, area.bottom};
+        // Whatever the bitmap does not cover shows the control's background colour.
+        if (!covered)
+            buffer_.FillRectangle(std::max<int32_t>(0, r.Left), std::max<int32_t>(0, r.Top),
+                                  std::min(r.Right, w), std::min(r.Bottom, h), 0xFFF0F0F0);
+        PaintTo(buffer_, r);
+        source = &buffer_;
+    }
     ::BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-             BitmapDC(buffer_), area.left, area.top, SRCCOPY);
+             BitmapDC(*source), area.left, area.top, SRCCOPY);
 }
 
 void TImage32Control::TrackLeave()
@@ -93,6 +105,17 @@ LRESULT TImage32Control::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        // The model is composed in the back buffer and copied in one piece: nothing half-drawn
+        // ever shows, with no second buffer.
+        PAINTSTRUCT ps;
+        const HDC dc = ::BeginPaint(Handle(), &ps);
+        Paint(dc, ps.rcPaint);
+        ::EndPaint(Handle(), &ps);
+        return 0;
+    }
     case WM_MOUSEMOVE:
         TrackLeave();
         MouseMove(ShiftStateOf(wParam), x, y);

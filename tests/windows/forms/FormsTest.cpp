@@ -275,6 +275,61 @@ TEST_F(FormsTest, ImageHostPaintsBitmapAndLayersThroughItsBuffer)
     EXPECT_EQ(GetGValue(blended), 0);
 }
 
+// What the window shows of its model: the bitmap copied as it is when it is opaque, fills the
+// window and no layer shows; composed over the background colour otherwise.
+TEST_F(FormsTest, ImageHostShowsItsModelWhicheverWayItPaints)
+{
+    struct Case {
+        const char* Name;
+        int Width, Height;
+        TDrawMode Mode;
+        bool LayerShown;
+        COLORREF Corner, UnderLayer, Outside;
+    };
+    const COLORREF red = RGB(255, 0, 0), grey = RGB(0xF0, 0xF0, 0xF0);
+    const Case cases[] = {
+        {"opaque, filling, layer hidden", 64, 48, dmOpaque, false, red, red, red},
+        {"opaque, filling, layer shown", 64, 48, dmOpaque, true, red, RGB(127, 0, 128), red},
+        {"smaller than the window", 40, 30, dmOpaque, false, red, red, grey},
+        {"half transparent", 64, 48, dmBlend, false, RGB(0xF7, 0x78, 0x78),
+         RGB(0xF7, 0x78, 0x78), RGB(0xF7, 0x78, 0x78)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ClosingForm* form = new ClosingForm(nullptr, caFree, nullptr);
+        form->SetBounds(0, 0, 64, 48);
+        form->Create();
+        TImage32Control image;
+        image.SetParent(form);
+        image.SetBounds(0, 0, 64, 48);
+        image.Show();
+        image.Bitmap().Resize(c.Width, c.Height);
+        image.Bitmap().FillAll(c.Mode == dmBlend ? 0x80FF0000 : 0xFFFF0000);
+        image.Bitmap().SetDrawMode(c.Mode);
+        TBitmapLayer* layer = image.Layers().Add<TBitmapLayer>();
+        layer->Bitmap().Resize(10, 10);
+        layer->Bitmap().FillAll(0xFF0000FF);
+        layer->Bitmap().SetDrawMode(dmBlend);
+        layer->Bitmap().SetMasterAlpha(128);
+        layer->SetLocation(TFloatRect{20, 20, 30, 30});
+        layer->Visible = c.LayerShown;
+
+        WindowDc screen(nullptr);
+        UniqueHdc dc(::CreateCompatibleDC(screen.get()));
+        UniqueHbitmap bmp(::CreateCompatibleBitmap(screen.get(), 64, 48));
+        SelectScope select(dc.get(), bmp.get());
+        ::SendMessageW(image.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()),
+                       PRF_CLIENT);
+        const COLORREF seen[] = {::GetPixel(dc.get(), 5, 5), ::GetPixel(dc.get(), 25, 25),
+                                 ::GetPixel(dc.get(), 60, 44)};
+        const COLORREF wanted[] = {c.Corner, c.UnderLayer, c.Outside};
+        for (int i = 0; i < 3; ++i)
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(int(seen[i] >> shift & 0xFF), int(wanted[i] >> shift & 0xFF), 2)
+                    << "point " << i;
+    }
+}
+
 TEST_F(FormsTest, MemoIsAReadOnlyBorderlessUnicodeBoxWithoutMargins)
 {
     ClosingForm* form = new ClosingForm(nullptr, caFree, nullptr);
