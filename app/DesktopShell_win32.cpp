@@ -8,13 +8,28 @@
 #include <shlobj.h>
 
 #include "common/ComPtr_win32.h"
+#include "common/SystemLibrary_win32.h"
 
 namespace {
+// The automation library's strings and variants, bound when the messenger is started.
+constexpr wchar_t kOleAutomation[] = L"oleaut32.dll";
+
+BSTR NewBstr(const wchar_t* text, size_t length)
+{
+    static const auto allocate = SYSTEM_FUNCTION(kOleAutomation, SysAllocStringLen);
+    return allocate ? allocate(text, static_cast<UINT>(length)) : nullptr;
+}
+
 // A VARIANT cleared on every path.
 class Variant {
 public:
-    Variant() { ::VariantInit(&v_); }
-    ~Variant() { ::VariantClear(&v_); }
+    Variant() { v_.vt = VT_EMPTY; }
+    ~Variant()
+    {
+        static const auto clear = SYSTEM_FUNCTION(kOleAutomation, VariantClear);
+        if (clear)
+            clear(&v_);
+    }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     VARIANT& get() { return v_; }
@@ -26,11 +41,13 @@ private:
 // A BSTR freed on every path.
 class Bstr {
 public:
-    explicit Bstr(const std::wstring& text)
-        : b_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
+    explicit Bstr(const std::wstring& text) : b_(NewBstr(text.data(), text.size())) {}
+    ~Bstr()
     {
+        static const auto free = SYSTEM_FUNCTION(kOleAutomation, SysFreeString);
+        if (free)
+            free(b_);
     }
-    ~Bstr() { ::SysFreeString(b_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR get() const { return b_; }
@@ -84,7 +101,7 @@ bool OpenThroughDesktopShell(const std::wstring& file, const wchar_t* verb)
     const Bstr name(file);
     Variant arguments, folder, operation, show;
     operation.get().vt = VT_BSTR;
-    operation.get().bstrVal = ::SysAllocString(verb);
+    operation.get().bstrVal = NewBstr(verb, ::lstrlenW(verb));
     show.get().vt = VT_I4;
     show.get().lVal = SW_SHOW;
     return name.get() && operation.get().bstrVal &&
@@ -96,6 +113,7 @@ ShellStart OpenAsDesktopUser(const std::wstring& file, const wchar_t* verb)
 {
     if (OpenThroughDesktopShell(file, verb))
         return ShellStart::DesktopShell;
-    ::ShellExecuteW(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOW);
+    if (const auto execute = SYSTEM_FUNCTION(L"shell32.dll", ShellExecuteW))
+        execute(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOW);
     return ShellStart::ThisProcess;
 }

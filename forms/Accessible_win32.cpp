@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "common/SystemLibrary_win32.h"
 #include "forms/Window_win32.h"
 
 namespace {
@@ -17,14 +18,25 @@ constexpr UINT kActionMessage = WM_APP + 0x2A1;
 
 constexpr long kSelf = -1;
 
+// The accessibility libraries are bound when a screen reader first asks: a program nobody
+// reads with does without them.
+constexpr wchar_t kOleAutomation[] = L"oleaut32.dll";
+constexpr wchar_t kAccessibility[] = L"oleacc.dll";
+
 BSTR Text(const std::wstring& s)
 {
-    return ::SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+    static const auto allocate = SYSTEM_FUNCTION(kOleAutomation, SysAllocStringLen);
+    return allocate ? allocate(s.data(), static_cast<UINT>(s.size())) : nullptr;
+}
+
+// VariantInit's whole work.
+void Empty(VARIANT* v)
+{
+    v->vt = VT_EMPTY;
 }
 
 void SetChild(VARIANT* v, long item)
 {
-    ::VariantInit(v);
     v->vt = VT_I4;
     v->lVal = item == kSelf ? CHILDID_SELF : item + 1;
 }
@@ -93,8 +105,10 @@ public:
         *parent = nullptr;
         if (!model_)
             return CO_E_OBJNOTCONNECTED;
-        return ::AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW),
-                                            IID_IDispatch, reinterpret_cast<void**>(parent));
+        static const auto fromWindow = SYSTEM_FUNCTION(kAccessibility, AccessibleObjectFromWindow);
+        return fromWindow ? fromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+                                       reinterpret_cast<void**>(parent))
+                          : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override
     {
@@ -161,7 +175,7 @@ public:
     {
         if (!focus)
             return E_POINTER;
-        ::VariantInit(focus);
+        Empty(focus);
         if (!model_)
             return CO_E_OBJNOTCONNECTED;
         const int item = model_->AccessibleFocus();
@@ -174,7 +188,7 @@ public:
     {
         if (!selection)
             return E_POINTER;
-        ::VariantInit(selection);
+        Empty(selection);
         return model_ ? S_FALSE : CO_E_OBJNOTCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
@@ -256,7 +270,7 @@ public:
     {
         if (!found)
             return E_POINTER;
-        ::VariantInit(found);
+        Empty(found);
         if (!model_)
             return CO_E_OBJNOTCONNECTED;
         POINT p = {x, y};
@@ -318,7 +332,7 @@ private:
     {
         if (!out)
             return E_POINTER;
-        ::VariantInit(out);
+        Empty(out);
         return Resolve(child, item, &items);
     }
 
@@ -373,7 +387,8 @@ LRESULT TAccessibleHost::Answer(WPARAM wParam, LPARAM lParam)
         return 0;
     if (!object_)
         object_ = new TAccessibleObject(model_, control_.Handle(), ++generation_);
-    return ::LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(object_));
+    static const auto answer = SYSTEM_FUNCTION(kAccessibility, LresultFromObject);
+    return answer ? answer(kIidAccessible, wParam, static_cast<IAccessible*>(object_)) : 0;
 }
 
 void TAccessibleHost::Replace()

@@ -1,11 +1,18 @@
 #include "install/KnownFolders_win32.h"
 
-#include "common/ComPtr_win32.h"
+#include "common/SystemLibrary_win32.h"
+
+namespace {
+// The shell's library, bound when a folder is first asked for: the wizard's first page needs
+// none.
+constexpr wchar_t kShell[] = L"shell32.dll";
+}  // namespace
 
 std::wstring GetSpecialFolder(int csidl)
 {
+    static const auto folderPath = SYSTEM_FUNCTION(kShell, SHGetFolderPathW);
     wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+    if (!folderPath || FAILED(folderPath(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
         return std::wstring();
     path[MAX_PATH - 1] = L'\0';
     return path;
@@ -13,11 +20,13 @@ std::wstring GetSpecialFolder(int csidl)
 
 std::wstring GetStartMenuFolder(HWND owner)
 {
+    static const auto location = SYSTEM_FUNCTION(kShell, SHGetSpecialFolderLocation);
+    static const auto pathOf = SYSTEM_FUNCTION(kShell, SHGetPathFromIDListW);
     UniqueItemIdList list;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_STARTMENU, list.receive())) || !list)
+    if (!location || !pathOf || FAILED(location(owner, CSIDL_STARTMENU, list.receive())) || !list)
         return std::wstring();
     wchar_t path[MAX_PATH] = {};
-    if (!::SHGetPathFromIDListW(list.get(), path))
+    if (!pathOf(list.get(), path))
         return std::wstring();
     path[MAX_PATH - 1] = L'\0';
     return path;
@@ -25,11 +34,8 @@ std::wstring GetStartMenuFolder(HWND owner)
 
 void FreeItemIdList(LPITEMIDLIST list)
 {
-    if (!list)
-        return;
-    ComPtr<IMalloc> allocator;
-    if (SUCCEEDED(::SHGetMalloc(allocator.receive())) && allocator)
-        allocator->Free(list);
+    // The shell's allocator is the task allocator.
+    ::CoTaskMemFree(list);
 }
 
 namespace {

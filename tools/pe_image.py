@@ -1,8 +1,10 @@
 """Reading a Windows program's PE image: its section table, its data directories and its
-resource tree. Used by the build's size check and by the verification of a signed installer.
+resource tree. Used by the build's size and import checks and by the verification of a signed
+installer.
 """
 import struct
 
+IMPORT_DIRECTORY = 1
 RESOURCE_DIRECTORY = 2
 SECURITY_DIRECTORY = 4
 
@@ -47,6 +49,19 @@ class PeImage:
             if start <= rva < start + size:
                 return raw_offset + rva - start
         raise ValueError("address %#x lies in no section" % rva)
+
+    def imported_libraries(self):
+        """The names of the libraries the image imports, as its import directory spells them."""
+        if len(self.directories) <= IMPORT_DIRECTORY or not self.directories[IMPORT_DIRECTORY][0]:
+            return []
+        names = []
+        at = self._offset(self.directories[IMPORT_DIRECTORY][0])
+        # Descriptors of 20 bytes, the library's name at offset 12, up to one of zeros.
+        while any(self.data[at:at + 20]):
+            name = self._offset(struct.unpack_from("<I", self.data, at + 12)[0])
+            names.append(self.data[name:self.data.index(b"\0", name)].decode("ascii"))
+            at += 20
+        return names
 
     def resources(self):
         """Every resource as {(type, name): bytes}, the first language of each; a type or name

@@ -1,9 +1,12 @@
 // The start-up helper, shown on a real planted library: a copy of a probe program with a
-// stand-in psapi.dll beside it, run with and without the helper.
+// stand-in psapi.dll beside it, run with and without the helper; and the system functions bound
+// when first used, with the stand-in planted beside this program.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+
+#include "common/SystemLibrary_win32.h"
 
 namespace {
 std::wstring Folder(const std::wstring& path)
@@ -100,4 +103,46 @@ TEST(ProcessStartTest, ALibraryPlantedBesideTheProgramIsNotLoadedAfterTheHelper)
     std::printf("start-up helper on this system: %s, redirection guard %s\n",
                 hardened / 10 % 10 == 1 ? "SetDefaultDllDirectories" : "SetDllDirectoryA(\"\")",
                 hardened >= 100 ? "on" : "not offered");
+}
+
+// A library bound from the system folder: there when the system has it, never the one beside
+// the program, even where a load by bare name takes that one.
+TEST(ProcessStartTest, SystemFunctionsComeFromTheSystemFolderAlone)
+{
+    const std::wstring planted = OwnFolder() + L"mwplanted.dll";
+    ASSERT_TRUE(::CopyFileW(PlantedLibrary().c_str(), planted.c_str(), FALSE));
+    const HMODULE beside = ::LoadLibraryW(L"mwplanted.dll");
+    EXPECT_NE(beside, nullptr) << "a load by bare name takes the planted file";
+    if (beside)
+        ::FreeLibrary(beside);
+
+    struct Case {
+        const wchar_t* Library;
+        const char* Function;
+        bool Found;
+    };
+    const Case cases[] = {
+        {L"oleacc.dll", "LresultFromObject", true},
+        {L"oleaut32.dll", "SysAllocStringLen", true},
+        {L"shell32.dll", "SHGetFolderPathW", true},
+        {L"oleaut32.dll", "NoSuchFunction", false},
+        {L"mw-no-such-library.dll", "Anything", false},
+        {L"mwplanted.dll", "MwPlantedLibrary", false},
+    };
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    for (const Case& c : cases) {
+        const FARPROC found = SystemFunction(c.Library, c.Function);
+        EXPECT_EQ(found != nullptr, c.Found) << c.Function;
+        HMODULE module = nullptr;
+        if (found && ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                          reinterpret_cast<LPCWSTR>(found), &module)) {
+            wchar_t path[MAX_PATH] = {};
+            ::GetModuleFileNameW(module, path, MAX_PATH);
+            EXPECT_EQ(_wcsicmp(Folder(path).c_str(), (std::wstring(system) + L"\\").c_str()), 0)
+                << c.Function;
+        }
+    }
+    ::DeleteFileW(planted.c_str());
 }

@@ -62,16 +62,13 @@ TEST(KnownFolders, StartMenuThroughItemIdListMatchesTheNumberedLookup)
     FreeItemIdList(nullptr);
 }
 
-TEST(KnownFolders, FolderLookupIsBoundFromShell32)
+TEST(KnownFolders, FolderLookupNeverImportsShfolder)
 {
-    // shfolder.dll is not a known system DLL and would be searched in the program's folder.
-    bool fromShell32 = false;
-    for (const auto& [dll, function] : Imports()) {
+    // shfolder.dll is not a known system DLL and would be searched in the program's folder; the
+    // lookup takes shell32's function from the system folder (SystemFunction).
+    for (const auto& [dll, function] : Imports())
         EXPECT_NE(_stricmp(dll.c_str(), "shfolder.dll"), 0) << function;
-        if (function == "SHGetFolderPathW")
-            fromShell32 = _stricmp(dll.c_str(), "shell32.dll") == 0;
-    }
-    EXPECT_TRUE(fromShell32);
+    EXPECT_FALSE(GetSpecialFolder(CSIDL_PROGRAM_FILES).empty());
 }
 
 TEST(KnownFolders, MissingSharedFolderStopsTheRunBeforeAnythingIsWritten)
