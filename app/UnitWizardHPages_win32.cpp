@@ -10,6 +10,7 @@
 #include "app/SetupOutcome_win32.h"
 #include "app/UnitStrings.h"
 #include "app/UnitWizardH_win32.h"
+#include "app/UnitWizard_win32.h"
 #include "common/Resources_win32.h"
 #include "common/Texts_win32.h"
 #include "common/UniqueHandle_win32.h"
@@ -344,7 +345,13 @@ void TSetupWizardH::AddButton(const std::wstring& caption, int x, int y, int rol
     // A page first shows its buttons' normal faces; the others are painted when first needed
     // (PaintButtonFaces).
     auto paint = [this, &caption, &area](TBitmap32& face, int faceNumber) {
-        if (faceNumber == kFaceNormal)
+        if (faceNumber != kFaceNormal)
+            return;
+        if (const auto drawn =
+                TakePrefetchedFace(caption, layout_.Scale.Dpi(), face.Width(), face.Height()))
+            std::copy(drawn->Bits(), drawn->Bits() + size_t(face.Width()) * face.Height(),
+                      face.Bits());
+        else
             PaintButtonFace(face, faceNumber, caption, area);
     };
     buttons_.push_back(std::make_unique<TImageButton>(*Image, caption, area, role, paint));

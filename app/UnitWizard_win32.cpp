@@ -10,6 +10,7 @@
 #include "common/UniqueHandle_win32.h"
 #include "skin/BitmapDc_win32.h"
 #include "skin/Fonts_win32.h"
+#include "skin/ButtonFace.h"
 #include "skin/PngLoader.h"
 
 TSetupWizard* SetupWizard = nullptr;
@@ -25,9 +26,14 @@ constexpr TRect kHole{135, 30, 135 + 285, 30 + 260};
 // thread may still run.
 struct WallpaperPrefetch {
     HANDLE Thread;
+    HANDLE WallpaperDone;
     int Dpi;
+    uint16_t Language;
     // Set by the thread when the picture is whole; owned by whoever takes it.
     TBitmap32* Picture;
+    // Page 1's buttons: their captions, and their normal faces once drawn.
+    std::wstring Captions[2];
+    TBitmap32* Faces[2];
 } prefetch;
 
 void PrepareWallpaper(int dpi, TBitmap32& picture)
@@ -47,6 +53,20 @@ DWORD WINAPI PrefetchThread(void*)
     } catch (...) {
         // LoadWallpaper draws it again and reports the error.
     }
+    ::SetEvent(prefetch.WallpaperDone);
+    const TDpiScale s(prefetch.Dpi);
+    for (int i = 0; i < 2; ++i) {
+        try {
+            auto face = std::make_unique<TBitmap32>();
+            face->SetDrawMode(dmBlend);
+            face->Resize(s(78), s(25));
+            RenderButtonFace(*face, nullptr, TRect{}, 0, 0, kFaceNormal, 3, prefetch.Captions[i],
+                             true, prefetch.Dpi, prefetch.Language);
+            prefetch.Faces[i] = face.release();
+        } catch (...) {
+            // The page draws it itself.
+        }
+    }
     return 0;
 }
 
@@ -54,23 +74,52 @@ DWORD WINAPI PrefetchThread(void*)
 // every later call.
 std::unique_ptr<TBitmap32> TakePrefetchedWallpaper(int dpi)
 {
-    if (!prefetch.Thread)
+    if (!prefetch.WallpaperDone)
         return nullptr;
-    ::WaitForSingleObject(prefetch.Thread, INFINITE);
-    ::CloseHandle(prefetch.Thread);
-    prefetch.Thread = nullptr;
+    ::WaitForSingleObject(prefetch.WallpaperDone, INFINITE);
+    ::CloseHandle(prefetch.WallpaperDone);
+    prefetch.WallpaperDone = nullptr;
     std::unique_ptr<TBitmap32> picture(prefetch.Picture);
     prefetch.Picture = nullptr;
     return prefetch.Dpi == dpi ? std::move(picture) : nullptr;
 }
 }  // namespace
 
+std::unique_ptr<TBitmap32> TakePrefetchedFace(const std::wstring& caption, int dpi, int width,
+                                              int height)
+{
+    if (prefetch.Thread) {
+        ::WaitForSingleObject(prefetch.Thread, INFINITE);
+        ::CloseHandle(prefetch.Thread);
+        prefetch.Thread = nullptr;
+    }
+    for (int i = 0; i < 2; ++i) {
+        std::unique_ptr<TBitmap32> face(prefetch.Faces[i]);
+        if (face && prefetch.Captions[i] == caption && prefetch.Dpi == dpi &&
+            face->Width() == width && face->Height() == height) {
+            prefetch.Faces[i] = nullptr;
+            return face;
+        }
+        face.release();
+    }
+    return nullptr;
+}
+
 void PrefetchWallpaper(int dpi)
 {
     if (dpi <= 0 || prefetch.Thread)
         return;
     prefetch.Dpi = dpi;
-    prefetch.Thread = ::CreateThread(nullptr, 0, &PrefetchThread, nullptr, 0, nullptr);
+    prefetch.Language = TextsLanguage();
+    prefetch.Captions[0] = Text(tiButtonNext);
+    prefetch.Captions[1] = Text(tiButtonCancel);
+    prefetch.WallpaperDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (prefetch.WallpaperDone)
+        prefetch.Thread = ::CreateThread(nullptr, 0, &PrefetchThread, nullptr, 0, nullptr);
+    if (!prefetch.Thread && prefetch.WallpaperDone) {
+        ::CloseHandle(prefetch.WallpaperDone);
+        prefetch.WallpaperDone = nullptr;
+    }
 }
 
 TSetupWizard::TSetupWizard(TForm* owner) : TForm(owner), scale_(WindowDpi(nullptr))

@@ -92,6 +92,10 @@ private:
 // its error from there, as without the thread). Nothing is started for a `dpi` of 0 or while
 // a drawing started before waits to be taken.
 void PrefetchWallpaper(int dpi);
+// Page 1's normal face of the button `caption`, drawn beside the wallpaper for `dpi` at
+// `width` x `height`; null when none was (or it was taken).
+std::unique_ptr<TBitmap32> TakePrefetchedFace(const std::wstring& caption, int dpi, int width,
+                                              int height);
 
 // The background form while it is open.
 extern TSetupWizard* SetupWizard;

@@ -83,14 +83,19 @@ TEST_F(WizardTest, ADisplayChangeLaysBothWindowsOutAndRedrawsThePageAtTheNewScal
 // into at every scale: nothing is cut off, nothing runs into its neighbour.
 TEST_F(WizardTest, AWallpaperDrawnAheadIsTakenOnlyWhenItIsForTheWindowsScale)
 {
-    // Drawn on another thread for the window's scale, the picture is taken and shows what the
-    // window drew itself; drawn for another scale, it is left and the window draws its own.
+    // Drawn on another thread for the window's scale, the picture and page 1's two button faces
+    // are taken and show what the windows drew themselves; drawn for another scale, they are
+    // left and the windows draw their own.
     TSetupWizard& bg = *SetupWizard;
     const auto pixels = [&bg] {
         const TBitmap32& b = *bg.Bitmap;
         return std::vector<TColor32>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
     };
-    const std::vector<TColor32> drawn = pixels();
+    const auto page = [] {
+        const TBitmap32& b = SetupWizardH->Image->Bitmap();
+        return std::vector<TColor32>(b.Bits(), b.Bits() + static_cast<size_t>(b.Width()) * b.Height());
+    };
+    const std::vector<TColor32> drawn = pixels(), pageDrawn = page();
     const RECT placed = WindowRect(bg.Handle());
     for (const int dpi : {bg.Dpi(), 2 * bg.Dpi()}) {
         const TBitmap32* before = bg.Bitmap.get();
@@ -102,6 +107,15 @@ TEST_F(WizardTest, AWallpaperDrawnAheadIsTakenOnlyWhenItIsForTheWindowsScale)
         const RECT now = WindowRect(bg.Handle());
         EXPECT_EQ(now.right - now.left, placed.right - placed.left) << dpi;
         EXPECT_EQ(now.bottom - now.top, placed.bottom - placed.top) << dpi;
+        // Page 1 again, its faces taken when they fit.
+        ClickButton(110);
+        ClickButton(30);
+        EXPECT_TRUE(page() == pageDrawn) << dpi;
+        const TDpiScale s(dpi);
+        EXPECT_EQ(TakePrefetchedFace(Text(tiButtonNext), dpi, s(78), s(25)) != nullptr,
+                  dpi != bg.Dpi())
+            << "the face for " << dpi << " DPI is taken by the page only at its own scale";
+        EXPECT_EQ(TakePrefetchedFace(Text(tiButtonNext), dpi, s(78), s(25)), nullptr) << dpi;
     }
     EXPECT_TRUE(errors_.empty());
 }
